@@ -1,0 +1,157 @@
+#include "front_panel/panel_widgets.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace quelm {
+
+QColor fromWinColor(unsigned int bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+unsigned int toWinColor(const QColor& c)
+{
+    return static_cast<unsigned int>(c.red()) | (static_cast<unsigned int>(c.green()) << 8)
+        | (static_cast<unsigned int>(c.blue()) << 16);
+}
+
+PanelKey::PanelKey(QWidget* parent) : QLabel(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+}
+
+void PanelKey::mousePressEvent(QMouseEvent* e)
+{
+    pressedInside_ = true;
+    emit mouseDown(e->button());
+}
+
+void PanelKey::mouseReleaseEvent(QMouseEvent* e)
+{
+    emit mouseUp(e->button());
+    if (pressedInside_ && rect().contains(e->position().toPoint()))
+        emit clicked();
+    pressedInside_ = false;
+}
+
+void PanelKey::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    pressedInside_ = false;
+    emit mouseDown(e->button());
+    emit doubleClicked();
+}
+
+void PanelKey::changeEvent(QEvent* e)
+{
+    QLabel::changeEvent(e);
+}
+
+LcdLabel::LcdLabel(QWidget* parent) : QLabel(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setForeColor(kBlue);
+}
+
+void LcdLabel::setCaption(const QString& caption)
+{
+    if (caption == text())
+        return;
+    setText(caption);
+    emit change();
+}
+
+void LcdLabel::setForeColor(unsigned int bgr)
+{
+    foreColor_ = bgr;
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, fromWinColor(bgr));
+    setPalette(p);
+}
+
+void LcdLabel::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (rect().contains(e->position().toPoint()))
+        emit clicked();
+}
+
+PopupList::PopupList(QWidget* parent) : QListWidget(parent)
+{
+    connect(this, &QListWidget::itemClicked, this, [this] { emit chosen(); });
+}
+
+void PopupList::focusOutEvent(QFocusEvent* e)
+{
+    QListWidget::focusOutEvent(e);
+    emit lostFocus();
+}
+
+void PopupList::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentRow() >= 0) {
+        emit chosen();
+        return;
+    }
+    QListWidget::keyPressEvent(e);
+}
+
+KeyEdit::KeyEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void KeyEdit::typeKey(int keyAscii)
+{
+    if (onKeyPress)
+        onKeyPress(keyAscii);
+    if (keyAscii == 0 || keyAscii == 13 || keyAscii == 27)
+        return;
+    if (keyAscii == 8) {
+        backspace();
+        return;
+    }
+    insert(QString(QChar(keyAscii)));
+}
+
+void KeyEdit::keyPressEvent(QKeyEvent* e)
+{
+    int code = 0;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: code = 13; break;
+    case Qt::Key_Escape: code = 27; break;
+    case Qt::Key_Backspace: code = 8; break;
+    default:
+        if (!e->text().isEmpty() && e->text()[0].unicode() >= 32 && e->text()[0].unicode() < 256)
+            code = e->text()[0].unicode();
+        break;
+    }
+    if (code == 0) { // navigation keys and the like reach the box unchanged
+        QLineEdit::keyPressEvent(e);
+        return;
+    }
+    typeKey(code);
+}
+
+PanelSlider::PanelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    setMouseTracking(true);
+}
+
+void PanelSlider::mouseMoveEvent(QMouseEvent* e)
+{
+    QSlider::mouseMoveEvent(e);
+    emit mouseMoved();
+}
+
+PanelImage::PanelImage(QWidget* parent) : QLabel(parent)
+{
+    setMouseTracking(true);
+}
+
+void PanelImage::mouseMoveEvent(QMouseEvent* e)
+{
+    QLabel::mouseMoveEvent(e);
+    emit mouseMoved();
+}
+
+} // namespace quelm

@@ -1,0 +1,220 @@
+#pragma once
+
+// The main window: a picture of the radio's front panel with live keys and
+// display fields. The class is split over files named for what they do:
+//   quelm.cpp           construction, the control table, wiring of the handlers
+//   panel_layout.cpp    the geometry, fonts and colours of every control
+//   panel_picture.cpp   the drawn panel art
+//   form_load.cpp       Form_Load / Form_Unload, settings file, saved state
+//   senders.cpp         display and state steps of the radio commands
+//   power_key.cpp       cmPower_Click: open with the state push, close
+//   receive_loop.cpp    Timer1_Timer, TimerS_Timer
+//   bands.cpp           IdentificaBanda, CercaBanda, RadioSetBand, CambiaQRG, band keys
+//   vfo_keys.cpp        VFO, step and mode keys
+// The shared operating state is `st` (operating_state.h); the bytes on the wire
+// come from `link` (radio_link/radio_link.h).
+
+#include <memory>
+
+#include <QWidget>
+
+#include "front_panel/operating_state.h"
+#include "front_panel/panel_widgets.h"
+#include "platform/platform.h"
+#include "radio_link/radio_link.h"
+
+namespace quelm {
+
+class VexlanProgBar;
+class Region;
+
+class Quelm : public QWidget {
+    Q_OBJECT
+public:
+    explicit Quelm(Platform& platform, QWidget* parent = nullptr);
+    ~Quelm() override;
+
+    // The load step. Returns false when the program cannot start (the settings
+    // file is missing or unreadable); the message has then been shown.
+    bool Form_Load();
+    // The unload step: placement, the memory window, the link, "LAST".
+    void Form_Unload();
+
+    OperatingState st;
+    Platform& platform;
+    RadioLink link;
+
+    // ---- Radio commands: display and state steps, then the frame (senders.cpp)
+    void RadioSetFreq(double& freq);
+    void RadioSetMode(const QString& Modo);
+    void RadioSetVFO(const QString& VFO);
+    void RadioSetStep();
+    void RadioReadFreq();
+    void RadioReadMode();
+    void RadioSetRXTX(bool RX);
+    void RadioSetSplit(bool Split);
+    void RadioSetDuplex(const QString& Tipo);
+    void RadioReadS();
+    void ChangeSet(const QString& What, int Value);
+    void RadioSetOnOff(const QString& What, bool Value, std::optional<int> Value2 = std::nullopt);
+    void RadioReadMemoryKeyer(int Mem);
+    void RadioSetMemoryKeyer(int Mem, const QByteArray& Buffer);
+    QString RadioReadFrame();
+    // The command pause with d seconds (CmdDelay unless named).
+    void CommandPause(double d);
+    void CommandPause() { CommandPause(st.CmdDelay); }
+
+    // ---- Word helpers (word_helpers.h holds the pure functions)
+    Cell PickWord(const QString& s, int n) const;
+    QString Firststring(const QString& s) const;
+    bool IsControl(unsigned char b) const;
+
+    // ---- Bands and frequency changes (bands.cpp)
+    int IdentificaBanda(double QRG);
+    int CercaBanda(const QString& b);
+    void RadioSetBand(const QString& b);
+    void CambiaQRG(double QRG, bool tx);
+    void SettoMemoria(double fa, const QString& ma, double fb, const QString& mb);
+
+    // ---- Handlers
+    void cmPower_Click();
+    void Timer1_Timer();
+    void TimerS_Timer();
+    void cm160m_Click();
+    void cm80m_Click();
+    void cm40m_Click();
+    void cm30m_Click();
+    void cm20m_Click();
+    void cm17m_Click();
+    void cm15m_Click();
+    void cm12m_Click();
+    void cm10m_Click();
+    void cm6m_Click();
+    void cm2m_Click();
+    void cmVFO_Click();
+    void cmVFO_DblClick();
+    void cmStep_Click();
+    void cmbStep_Click();
+    void cmbStep_LostFocus();
+    void LCDModo_Change();
+    void cmSSB_Click();
+    void cmFM_Click();
+    void cmRTTY_Click();
+    void cmExit_Click();
+    void cmMinimize_Click();
+    void MoveBar_MouseDown(Qt::MouseButton Button);
+    void Image1_MouseMove();
+
+    // Serial failure while the link is open: message, then close as the power key does.
+    void LinkFailed(const QString& reason);
+
+    // ---- Controls (every control of the panel exists from construction)
+    PanelImage* Image1 = nullptr;
+    QLabel* LCDOff = nullptr;
+    // keys
+    PanelKey* cmPower = nullptr;
+    PanelKey* cm160m = nullptr;
+    PanelKey* cm80m = nullptr;
+    PanelKey* cm40m = nullptr;
+    PanelKey* cm30m = nullptr;
+    PanelKey* cm20m = nullptr;
+    PanelKey* cm17m = nullptr;
+    PanelKey* cm15m = nullptr;
+    PanelKey* cm12m = nullptr;
+    PanelKey* cm10m = nullptr;
+    PanelKey* cm6m = nullptr;
+    PanelKey* cm2m = nullptr;
+    PanelKey* VFOUp = nullptr;
+    PanelKey* VFODown = nullptr;
+    PanelKey* VFOUpClick = nullptr;
+    PanelKey* VFODownClick = nullptr;
+    PanelKey* cmQRG = nullptr;
+    PanelKey* cmMPW = nullptr;
+    PanelKey* cmMPR = nullptr;
+    PanelKey* cmVFO = nullptr;
+    PanelKey* cmStep = nullptr;
+    PanelKey* cmSSB = nullptr;
+    PanelKey* cmRTTY = nullptr;
+    PanelKey* cmFM = nullptr;
+    PanelKey* cmMonitor = nullptr;
+    PanelKey* cmNB = nullptr;
+    PanelKey* cmNotch = nullptr;
+    PanelKey* cmNR = nullptr;
+    PanelKey* cmSplit = nullptr;
+    PanelKey* cmTX = nullptr;
+    PanelKey* cmRit = nullptr;
+    PanelKey* cmAF = nullptr;
+    PanelKey* cmRFSQL = nullptr;
+    PanelKey* cmNRLevel = nullptr;
+    PanelKey* cmNotchLevel = nullptr;
+    PanelKey* cmMicGain = nullptr;
+    PanelKey* cmRFGain = nullptr;
+    PanelKey* cmExit = nullptr;
+    PanelKey* cmMinimize = nullptr;
+    PanelKey* MoveBar = nullptr;
+    PanelKey* cmMEM = nullptr;
+    PanelKey* cmMenu = nullptr;
+    PanelKey* cmRec = nullptr;
+    PanelKey* cmPause = nullptr;
+    PanelKey* cmStop = nullptr;
+    PanelKey* cmPlay = nullptr;
+    PanelKey* cmCQ = nullptr;
+    PanelKey* cmCHDown = nullptr;
+    PanelKey* cmCHUp = nullptr;
+    PanelKey* cmCWMem = nullptr;
+    PanelKey* cmSatSelect = nullptr;
+    // display fields
+    LcdLabel* QRG = nullptr;
+    LcdLabel* LCDModo = nullptr;
+    LcdLabel* LCDVFO = nullptr;
+    LcdLabel* LCDStep = nullptr;
+    LcdLabel* LCDMonitor = nullptr;
+    LcdLabel* LCDNB = nullptr;
+    LcdLabel* LCDNotch = nullptr;
+    LcdLabel* LCDNR = nullptr;
+    LcdLabel* LCDRit = nullptr;
+    LcdLabel* LCDQRGSplit = nullptr;
+    LcdLabel* LCDComp = nullptr;
+    LcdLabel* LCDAGC = nullptr;
+    LcdLabel* LCDDUP = nullptr;
+    LcdLabel* LCDSat = nullptr;
+    LcdLabel* LCDSatQrg = nullptr;
+    LcdLabel* LCDCH = nullptr;
+    LcdLabel* LCDCHText = nullptr;  // the label text "CH" beside LCDCH
+    // indicator pictures
+    QLabel* LCDSplit = nullptr;
+    QLabel* LCDTX = nullptr;
+    QLabel* LCDRX = nullptr;
+    // pop-up lists and boxes
+    PopupList* cmbBandStack = nullptr;
+    PopupList* cmbStep = nullptr;
+    PopupList* cmbSatellite = nullptr;
+    PopupList* LCDWav = nullptr;
+    KeyEdit* QRGEdit = nullptr;
+    KeyEdit* QRGEditSat = nullptr;
+    KeyEdit* LCDCWMem = nullptr;
+    PanelSlider* Slider1 = nullptr;
+    VexlanProgBar* LCDS = nullptr;
+    // timers
+    TagTimer* Timer1 = nullptr;
+    TagTimer* TimerS = nullptr;
+    TagTimer* TimerVFO = nullptr;
+    TagTimer* TimerVFOPress = nullptr;
+    TagTimer* TimerCQ = nullptr;
+
+    // The window's outline and the picture it is cut from.
+    std::unique_ptr<Region> SkinRegion;
+    QImage SkinPicture;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void createControls();   // quelm.cpp
+    void layoutControls();   // panel_layout.cpp
+    void connectHandlers();  // quelm.cpp
+
+    bool unloaded_ = false;
+};
+
+} // namespace quelm

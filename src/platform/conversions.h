@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringView>
+
+#include "platform/cell.h"
+
+namespace quelm::conv {
+
+// The longest leading number of a text, "." as the decimal point; blanks are
+// skipped; reading stops at the first character that cannot continue the number;
+// no number gives 0. Never fails. "14,074.5" gives 14, "7a" 7, "" 0, " -5" -5.
+double decimalReader(QStringView text);
+
+// The whole text (blanks around it allowed) as a number in the user's format:
+// group separators and a trailing decimal separator accepted. A text that is no
+// number gives nullopt, the caller decides. The empty text is no number.
+std::optional<double> localeReading(QStringView text);
+// As above for a cell: the empty value reads as 0, a number as itself.
+std::optional<double> localeReading(const Cell& cell);
+
+// One blank before a non-negative number, "-" before a negative one, "." as the
+// decimal point, no grouping, up to 15 significant digits, no trailing zeros:
+// " 1200", " 14074.5", "-3", " 0".
+QString numberText(double value);
+
+// As numberText without the leading blank and with the user's decimal separator.
+QString plainText(double value);
+
+// "###,###.00": grouped by thousands, exactly two decimals, no digit before the
+// decimal separator below 1 (0 gives ".00"), the user's separators.
+QString formatFixed2(double value);
+
+// "###,###.##": grouped, up to two decimals, trailing zeros dropped, the decimal
+// separator kept after a whole number (14074 gives "14,074.").
+QString formatUpTo2(double value);
+
+// Nearest whole number, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
+double roundHalfEven(double value);
+
+// Rounds to `decimals` places, halves to even at that place.
+double roundHalfEven(double value, int decimals);
+
+} // namespace quelm::conv

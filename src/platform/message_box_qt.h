@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/message_box.h"
+
+namespace quelm {
+
+class QtMessageBox final : public MessageBox {
+public:
+    void critical(const QString& text) override;
+    void warning(const QString& text) override;
+};
+
+} // namespace quelm

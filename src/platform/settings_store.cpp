@@ -1,0 +1,46 @@
+#include "platform/settings_store.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "platform/errors.h"
+
+namespace quelm {
+
+IniSettingsStore::IniSettingsStore(const QString& folder) : folder_(folder)
+{
+    if (folder_.isEmpty())
+        folder_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Quelm");
+}
+
+QString IniSettingsStore::filePath(const QString& app) const
+{
+    return QDir(folder_).filePath(app + QStringLiteral(".ini"));
+}
+
+QString IniSettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
+                                     const QString& defaultValue)
+{
+    QSettings s(filePath(app), QSettings::IniFormat);
+    s.beginGroup(section);
+    const QVariant v = s.value(key);
+    if (!v.isValid())
+        return defaultValue;
+    return v.toString();
+}
+
+void IniSettingsStore::saveSetting(const QString& app, const QString& section, const QString& key,
+                                   const QString& value)
+{
+    QDir().mkpath(folder_);
+    QSettings s(filePath(app), QSettings::IniFormat);
+    s.beginGroup(section);
+    s.setValue(key, value);
+    s.endGroup();
+    s.sync();
+    if (s.status() != QSettings::NoError)
+        throw PlatformError(QStringLiteral("Cannot write the settings file %1.").arg(filePath(app)));
+}
+
+} // namespace quelm

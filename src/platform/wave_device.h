@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace quelm {
+
+// The wave-audio device the recorder and the CQ caller drive with command words.
+class WaveDevice : public QObject {
+    Q_OBJECT
+public:
+    // The mode values the program compares.
+    enum Mode : int {
+        NotOpen = 524,
+        Stopped = 525,
+        Playing = 526,
+        Recording = 527,
+        Seeking = 528,
+        Paused = 529,
+    };
+
+    using QObject::QObject;
+    ~WaveDevice() override = default;
+
+    virtual void setDeviceType(const QString& type) = 0;
+    virtual QString deviceType() const = 0;
+    virtual void setFileName(const QString& name) = 0;
+    virtual QString fileName() const = 0;
+    // "open", "record", "play", "pause", "stop", "save", "close", "seek".
+    // A word the device cannot carry out leaves its mode unchanged.
+    virtual void command(const QString& word) = 0;
+    virtual int mode() const = 0;
+    virtual void setTo(long position) = 0;
+    virtual long to() const = 0;
+
+signals:
+    // After every playback started by "play" has ended.
+    void done(int notifyCode);
+};
+
+// Keeps the device's mode machine without producing sound: the stand-in until
+// real audio exists, and the fake of the tests. A playback runs until
+// finishPlayback() is called.
+class ModeMachineWaveDevice : public WaveDevice {
+    Q_OBJECT
+public:
+    using WaveDevice::WaveDevice;
+
+    void setDeviceType(const QString& type) override { deviceType_ = type; }
+    QString deviceType() const override { return deviceType_; }
+    void setFileName(const QString& name) override { fileName_ = name; }
+    QString fileName() const override { return fileName_; }
+    void command(const QString& word) override;
+    int mode() const override { return mode_; }
+    void setTo(long position) override { to_ = position; }
+    long to() const override { return to_; }
+
+    // Test hooks.
+    const QStringList& commands() const { return commands_; }
+    void clearCommands() { commands_.clear(); }
+    // Ends a running playback: the mode becomes Stopped and done() is emitted.
+    void finishPlayback();
+    // When set, "open" fails (the mode stays NotOpen), as for a missing file.
+    void setOpenFails(bool fails) { openFails_ = fails; }
+
+private:
+    QString deviceType_;
+    QString fileName_;
+    int mode_ = NotOpen;
+    long to_ = 0;
+    bool openFails_ = false;
+    QStringList commands_;
+};
+
+} // namespace quelm

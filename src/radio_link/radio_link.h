@@ -1,0 +1,72 @@
+#pragma once
+
+// The CI-V link to the radio: every frame the program sends and the frame reader.
+// The frames themselves are built and decoded by the pure codec (civ_codec.h);
+// this class writes them to the serial port and waits as the radio link must.
+// Display and state steps of the senders belong to the main window Quelm, which
+// calls these for the bytes on the wire.
+
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "radio_link/memory_grid.h"
+
+namespace quelm {
+
+class RadioLink {
+public:
+    // cmdDelay and radioAddress are the window's own operating values, read live.
+    RadioLink(SerialPort& port, Clock& clock, SettingsStore& settings, const double& cmdDelay,
+              const int& radioAddress);
+
+    SerialPort& port() { return port_; }
+
+    // Writes one frame in one piece, then WaitOutBuffEmpty.
+    void writeFrame(const QByteArray& frame);
+    // Until the port's output buffer is empty or CmdDelay has passed; serves no events.
+    void WaitOutBuffEmpty();
+
+    // Frame 05 with the frequency (kHz, already raised to 0 by the caller), then the
+    // output wait and a further CmdDelay serving no events.
+    void sendSetFreq(double kHz);
+    void sendSetMode(const QString& modo);       // 06
+    void sendSetVFO(const QString& vfo);         // 07
+    void sendSetStep(double stepHz);             // 10
+    void sendReadFreq();                         // 03
+    void sendReadMode();                         // 04
+    void sendSetRXTX(bool transmit);             // 1C 00
+    void sendSetSplit(bool split);               // 0F 00/01
+    void sendSetDuplex(const QString& tipo);     // 0F 10/11/12
+    void sendReadS();                            // 15 02
+    // Stores the level under "Slider"/what first, then frame 14.
+    void ChangeSet(const QString& what, int value);
+    void sendSetOnOff(const QString& what, bool value, std::optional<int> value2 = std::nullopt); // 16
+    void sendReadMemoryKeyer(int mem);                            // 1A 02 mem
+    void sendSetMemoryKeyer(int mem, const QByteArray& buffer);   // 1A 02 mem text
+    void sendReadMemory(int channel);                             // 1A 00 channel
+    // Builds the channel frame from row `channel` of the current sheet of the grid.
+    void sendSetMemory(int channel);
+
+    // Takes one frame from the port and returns its ReplyText.
+    QString RadioReadFrame();
+
+    // Where received memory channels are written, and the rows RadioSetMemory reads:
+    // the memory editor's current sheet. Until one is set, nothing receives them.
+    void setMemoryGrid(MemoryGrid* grid) { grid_ = grid; }
+    MemoryGrid* memoryGrid() const { return grid_; }
+
+private:
+    SerialPort& port_;
+    Clock& clock_;
+    SettingsStore& settings_;
+    const double& cmdDelay_;
+    const int& radioAddress_;
+    MemoryGrid* grid_ = nullptr;
+};
+
+} // namespace quelm
