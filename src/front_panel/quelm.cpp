@@ -1,6 +1,9 @@
 #include "front_panel/quelm.h"
 
 #include <QCloseEvent>
+#include <QWindow>
+
+#include "front_panel/word_helpers.h"
 
 #include "window_support/region.h"
 #include "window_support/vexlan_prog_bar.h"
@@ -120,6 +123,40 @@ void Quelm::connectHandlers()
     connect(cmMinimize, &PanelKey::clicked, this, &Quelm::cmMinimize_Click);
     connect(MoveBar, &PanelKey::mouseDown, this, &Quelm::MoveBar_MouseDown);
     connect(Image1, &PanelImage::mouseMoved, this, &Quelm::Image1_MouseMove);
+}
+
+Cell Quelm::PickWord(const QString& s, int n) const { return words::PickWord(s, n); }
+QString Quelm::Firststring(const QString& s) const { return words::Firststring(s); }
+bool Quelm::IsControl(unsigned char b) const { return words::IsControl(b); }
+
+// ---- The window keys of a frameless window
+
+void Quelm::cmExit_Click()
+{
+    close(); // runs the unload step
+}
+
+void Quelm::cmMinimize_Click()
+{
+    showMinimized();
+}
+
+void Quelm::MoveBar_MouseDown(Qt::MouseButton Button)
+{
+    if (Button != Qt::LeftButton)
+        return;
+    if (QWindow* w = windowHandle())
+        w->startSystemMove();
+}
+
+void Quelm::Image1_MouseMove()
+{
+    cmbBandStack->hide();
+    cmbStep->hide();
+    cmbSatellite->hide();
+    LCDWav->hide();
+    LCDCWMem->hide();
+    Slider1->hide();
 }
 
 void Quelm::closeEvent(QCloseEvent* e)

@@ -27,6 +27,7 @@ namespace quelm {
 
 class VexlanProgBar;
 class Region;
+struct SettingsFile;
 
 class Quelm : public QWidget {
     Q_OBJECT
@@ -39,6 +40,12 @@ public:
     bool Form_Load();
     // The unload step: placement, the memory window, the link, "LAST".
     void Form_Unload();
+    // Writes the last radio state (section "LAST"); also for the failure handler.
+    void SaveLastState();
+    // The recorder keys' idle state with the wave device closed.
+    void StopPlayer();
+    // The panel art that the window shows and takes its outline from (701 x 337).
+    static QImage panelPicture();
 
     OperatingState st;
     Platform& platform;
@@ -213,6 +220,8 @@ private:
     void createControls();   // quelm.cpp
     void layoutControls();   // panel_layout.cpp
     void connectHandlers();  // quelm.cpp
+    void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
+    void closeLinkForUnload();                               // form_load.cpp
 
     bool unloaded_ = false;
 };

@@ -4,11 +4,6 @@
 namespace quelm {
 
 void Quelm::layoutControls() {}
-bool Quelm::Form_Load() { return true; }
-void Quelm::Form_Unload() {}
-void Quelm::cmExit_Click() {}
-void Quelm::cmMinimize_Click() {}
-void Quelm::MoveBar_MouseDown(Qt::MouseButton) {}
-void Quelm::Image1_MouseMove() {}
+QImage Quelm::panelPicture() { return QImage(701, 337, QImage::Format_RGB32); }
 
 } // namespace quelm

@@ -1,0 +1,138 @@
+// Start-up and shut-down of the main window: fixed link values, placement, the
+// outline, the settings file, the wave device and the last radio state.
+
+#include <QDir>
+
+#include "front_panel/quelm.h"
+#include "front_panel/saved_state.h"
+#include "front_panel/settings_file.h"
+#include "platform/errors.h"
+#include "window_support/form_pos.h"
+#include "window_support/region.h"
+
+namespace quelm {
+
+namespace {
+const QString kPlacement = QStringLiteral("Quelm");
+// How long closing waits for the wave device to report that it is shut.
+constexpr double kWaveCloseWait = 2.0;
+
+QString listed(const QString& intro, const QStringList& items)
+{
+    return intro + QStringLiteral("\n\n") + items.join(QLatin1Char('\n'));
+}
+} // namespace
+
+bool Quelm::Form_Load()
+{
+    st.CmdDelay = 0.1;
+    st.PowerOn = kFalse;
+    st.RadioAddress = 86;
+
+    RestoreFormPos(*this, platform.settings, kPlacement);
+
+    SkinPicture = panelPicture();
+    if (!SkinRegion)
+        SkinRegion = std::make_unique<Region>();
+    unsigned int transColor = 1;
+    SkinRegion->ScanPicture(SkinPicture, transColor);
+    SkinRegion->OffsetHeader(*this);
+    Image1->setPixmap(QPixmap::fromImage(SkinPicture));
+    SkinRegion->ApplyRgn(this);
+
+    const QString iniPath = QDir(platform.programFolder).absoluteFilePath(QStringLiteral("quelm.ini"));
+    const SettingsFile file = readSettingsFile(iniPath);
+    if (!file.ok) {
+        platform.messages.critical(file.error);
+        return false;
+    }
+    loadSettingsFile(file);
+
+    platform.wave.setDeviceType(QStringLiteral("WAVEAUDIO"));
+    platform.wave.setFileName(QStringLiteral("tmp"));
+    StopPlayer();
+
+    QStringList repairs;
+    readSavedState(platform.settings, st, &repairs);
+    if (!repairs.isEmpty())
+        platform.messages.warning(listed(QStringLiteral("Some saved settings were damaged and have been reset:"),
+                                         repairs));
+    return true;
+}
+
+void Quelm::loadSettingsFile(const SettingsFile& file)
+{
+    st.BandLimit = file.BandLimit;
+    st.CQMsg = file.CQMsg;
+    st.SatTable = file.SatTable;
+    cmbSatellite->addItems(file.satelliteNames);
+
+    QStringList problems = file.warnings;
+    // Each setting the port refuses leaves the one before it in force.
+    auto apply = [&problems](const std::function<void()>& set) {
+        try {
+            set();
+        } catch (const SerialError& e) {
+            problems << e.message();
+        }
+    };
+    if (file.portNumber)
+        apply([&] { platform.serial.setCommPort(*file.portNumber); });
+    if (file.portPath)
+        apply([&] { platform.serial.setCommPortPath(*file.portPath); });
+    if (file.speed)
+        apply([&] { platform.serial.setSettings(*file.speed); });
+    if (!problems.isEmpty())
+        platform.messages.warning(listed(QStringLiteral("Parts of the settings file were not taken:"), problems));
+}
+
+void Quelm::StopPlayer()
+{
+    cmPlay->setEnabled(false);
+    cmStop->setEnabled(false);
+    cmPause->setEnabled(false);
+    platform.wave.command(QStringLiteral("stop"));
+    if (LCDWav->Tag == QLatin1String("CQ"))
+        RadioSetRXTX(false);
+    if (TimerCQ->enabled()) {
+        cmStop->setEnabled(true);
+        return;
+    }
+    platform.wave.command(QStringLiteral("close"));
+    platform.waits.servingWaitUntil(kWaveCloseWait,
+                                    [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
+    cmPlay->setEnabled(true);
+    cmCQ->setEnabled(true);
+    cmPlay->setText(QStringLiteral("PLAY"));
+    cmRec->setEnabled(true);
+}
+
+void Quelm::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    SaveFormPos(*this, platform.settings, kPlacement);
+    // The memory editor, once it exists, is closed here.
+    if (isOn(st.PowerOn))
+        closeLinkForUnload();
+    SaveLastState();
+}
+
+void Quelm::closeLinkForUnload()
+{
+    TimerS->setEnabled(false);
+    Timer1->setEnabled(false);
+    platform.serial.setPortOpen(false);
+    platform.wave.command(QStringLiteral("stop"));
+    platform.wave.command(QStringLiteral("close"));
+    platform.waits.servingWaitUntil(kWaveCloseWait,
+                                    [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
+}
+
+void Quelm::SaveLastState()
+{
+    writeSavedState(platform.settings, st);
+}
+
+} // namespace quelm
