@@ -14,6 +14,9 @@ public:
     virtual double cellNumber(int row, int col) = 0;
     virtual void setCellText(int row, int col, const QString& text) = 0;
     virtual void setCellNumber(int row, int col, double number) = 0;
+    // Whether `row` is a row of the sheet; a received channel for any other row is
+    // dropped, and no channel is sent from it.
+    virtual bool hasRow(int row) { return row >= 1; }
 };
 
 } // namespace quelm

@@ -45,14 +45,18 @@ public:
     void sendReadS();                            // 15 02
     // Stores the level under "Slider"/what first, then frame 14.
     void ChangeSet(const QString& what, int value);
-    void sendSetOnOff(const QString& what, bool value, std::optional<int> value2 = std::nullopt); // 16
+    // 16; "RIT" sends nothing (the radio keeps its own RIT state).
+    void sendSetOnOff(const QString& what, bool value, std::optional<int> value2 = std::nullopt);
     void sendReadMemoryKeyer(int mem);                            // 1A 02 mem
     void sendSetMemoryKeyer(int mem, const QByteArray& buffer);   // 1A 02 mem text
     void sendReadMemory(int channel);                             // 1A 00 channel
     // Builds the channel frame from row `channel` of the current sheet of the grid.
+    // Without a grid, or for a row the grid does not have, nothing is sent: an
+    // empty row would wipe the radio's channel.
     void sendSetMemory(int channel);
 
-    // Takes one frame from the port and returns its ReplyText.
+    // Takes one frame from the port and returns its ReplyText. A serial failure
+    // (SerialError) goes back to the caller.
     QString RadioReadFrame();
 
     // Where received memory channels are written, and the rows RadioSetMemory reads:
@@ -60,7 +64,15 @@ public:
     void setMemoryGrid(MemoryGrid* grid) { grid_ = grid; }
     MemoryGrid* memoryGrid() const { return grid_; }
 
+    // Length of one sleep inside the serial waits.
+    static constexpr double kSlice = 0.001;
+    // Positions 0 .. kFrameSlots-1 of one received frame; a flood without FD
+    // stops there and gives "00:".
+    static constexpr int kFrameSlots = 1001;
+
 private:
+    void quietWait(double seconds);
+
     SerialPort& port_;
     Clock& clock_;
     SettingsStore& settings_;
