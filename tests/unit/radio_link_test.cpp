@@ -239,6 +239,22 @@ TEST_F(RadioLinkTest, TwoFramesWaitingAreTakenOneByOne)
     EXPECT_EQ(port.inBufferCount(), 0);
 }
 
+TEST_F(RadioLinkTest, FrameIsTakenFromTheFirstByteWithoutSearchingForThePreamble)
+{
+    // A stray byte before an OK: the reader does not hunt for FE FE, so the whole
+    // run up to the FD is one malformed frame and the OK is lost with it.
+    port.queueInput(hex("00 FE FE E0 56 FB FD FE FE E0 56 FA FD"));
+    EXPECT_EQ(link.RadioReadFrame(), "00:");
+    EXPECT_EQ(link.RadioReadFrame(), "02:");
+}
+
+TEST_F(RadioLinkTest, EchoThenAnswerAsTheRadioSendsThem)
+{
+    port.queueInput(hex("FE FE 56 E0 03 FD FE FE E0 56 03 00 10 07 14 00 FD"));
+    EXPECT_EQ(link.RadioReadFrame(), "99:");
+    EXPECT_EQ(link.RadioReadFrame(), "10:  14071000");
+}
+
 TEST_F(RadioLinkTest, BytesWithoutEndGiveMalformedAfterCmdDelay)
 {
     port.queueInput(hex("FE FE E0 56 03 00 00"));
