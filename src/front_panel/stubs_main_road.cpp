@@ -26,7 +26,5 @@ void Quelm::LCDModo_Change() {}
 void Quelm::cmSSB_Click() {}
 void Quelm::cmFM_Click() {}
 void Quelm::cmRTTY_Click() {}
-// Needed by StopPlayer (form_load.cpp) before senders.cpp exists; drop with senders.cpp.
-void Quelm::RadioSetRXTX(bool) {}
 
 } // namespace quelm
