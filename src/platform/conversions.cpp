@@ -1,6 +1,9 @@
 #include "platform/conversions.h"
 
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
 
 #include <QLocale>
 
@@ -24,45 +27,52 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
 }
 
-// Digits of `text` grouped by thousands with the locale's separator.
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Digits grouped by thousands with the locale's separator.
 QString groupDigits(const QString& digits, const QLocale& locale)
 {
     QString out;
     const QString group = locale.groupSeparator();
-    const int n = digits.size();
-    for (int i = 0; i < n; ++i) {
+    const qsizetype n = digits.size();
+    for (qsizetype i = 0; i < n; ++i) {
         out += digits[i];
-        const int left = n - 1 - i;
+        const qsizetype left = n - 1 - i;
         if (left > 0 && left % 3 == 0)
             out += group;
     }
     return out;
 }
 
-// Splits |value| rounded to `decimals` places into whole digits and fraction digits.
-void splitRounded(double value, int decimals, QString* whole, QString* fraction)
+// The digits of |value| rounded to two places, halves away from zero at the
+// written fifteenth digit (as a display pattern rounds what it shows): whole part
+// and two fraction digits.
+void splitTwoPlaces(double value, QString* whole, QString* fraction)
 {
-    const double scaled = roundHalfEven(
-        QString::number(std::fabs(value) * std::pow(10.0, decimals), 'g', 15).toDouble());
-    QString all = QString::number(scaled, 'f', 0);
-    while (all.size() <= decimals)
+    const double scaled = QString::number(std::fabs(value) * 100.0, 'g', 15).toDouble();
+    QString all = QString::number(std::floor(scaled + 0.5), 'f', 0);
+    while (all.size() <= 2)
         all.prepend(QLatin1Char('0'));
-    *whole = all.left(all.size() - decimals);
-    *fraction = all.right(decimals);
+    *whole = all.left(all.size() - 2);
+    *fraction = all.right(2);
 }
 
 QString formatPattern(double value, bool keepTrailingZeros)
 {
+    if (!std::isfinite(value))
+        return QString::number(value);
     const QLocale locale;
     QString whole;
     QString fraction;
-    splitRounded(value, 2, &whole, &fraction);
+    splitTwoPlaces(value, &whole, &fraction);
+    const bool zero = whole == QLatin1String("0") && fraction == QLatin1String("00");
     if (!keepTrailingZeros) {
         while (fraction.endsWith(QLatin1Char('0')))
             fraction.chop(1);
     }
-    const bool zero = whole.count(QLatin1Char('0')) == whole.size()
-        && fraction.count(QLatin1Char('0')) == fraction.size();
     QString out;
     if (value < 0 && !zero)
         out += locale.negativeSign();
@@ -73,67 +83,96 @@ QString formatPattern(double value, bool keepTrailingZeros)
     return out;
 }
 
+// |value| (finite, not negative) in plain decimal with up to 15 significant
+// digits and no trailing zeros; an exponent form only from 1E+15 up, where the
+// digits no longer fit.
+QString plainDecimal(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    const QString e = QString::number(value, 'e', 14); // d.dddddddddddddde[+-]XX
+    const qsizetype ePos = e.indexOf(QLatin1Char('e'));
+    QString digits = e.left(ePos);
+    digits.remove(QLatin1Char('.'));
+    const int exponent = e.mid(ePos + 1).toInt();
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    if (exponent >= 15)
+        return QString::number(value, 'g', 15).toUpper();
+    if (exponent < 0)
+        return QStringLiteral("0.") + QString(-exponent - 1, QLatin1Char('0')) + digits;
+    const int wholeDigits = exponent + 1;
+    if (digits.size() <= wholeDigits)
+        return digits + QString(wholeDigits - digits.size(), QLatin1Char('0'));
+    return digits.left(wholeDigits) + QLatin1Char('.') + digits.mid(wholeDigits);
+}
+
 } // namespace
 
 double decimalReader(QStringView text)
 {
-    int i = 0;
-    const int n = text.size();
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i]))
-            ++i;
-    };
-    skipBlanks();
-    double sign = 1.0;
+    std::string number;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i]))
+        ++i;
     if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
         if (text[i] == QLatin1Char('-'))
-            sign = -1.0;
+            number += '-';
         ++i;
     }
-    double value = 0.0;
-    double scale = 0.0; // 0 while before the point
+    bool point = false;
+    bool anyDigit = false;
     for (; i < n; ++i) {
         const QChar c = text[i];
         if (isBlank(c))
             continue;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            const int d = c.unicode() - '0';
-            if (scale == 0.0) {
-                value = value * 10.0 + d;
-            } else {
-                value += d * scale;
-                scale /= 10.0;
-            }
-        } else if (c == QLatin1Char('.') && scale == 0.0) {
-            scale = 0.1;
+        if (isDigit(c)) {
+            number += static_cast<char>(c.unicode());
+            anyDigit = true;
+        } else if (c == QLatin1Char('.') && !point) {
+            number += '.';
+            point = true;
         } else {
             break;
         }
     }
-    return sign * value;
+    if (!anyDigit)
+        return 0.0;
+    // from_chars is correctly rounded and ignores the C locale, which Qt sets
+    // from the environment (a German LC_NUMERIC would make strtod stop at ".").
+    const char* first = number.data();
+    if (*first == '-')
+        ++first;
+    double magnitude = 0.0;
+    const auto result = std::from_chars(first, number.data() + number.size(), magnitude);
+    if (result.ec == std::errc::result_out_of_range)
+        magnitude = std::numeric_limits<double>::max(); // a runaway digit string stays finite
+    return number[0] == '-' ? -magnitude : magnitude;
 }
 
 std::optional<double> localeReading(QStringView text)
 {
     const QLocale locale;
     QString t = text.toString().trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
     if (t.endsWith(locale.decimalPoint()))
         t.chop(locale.decimalPoint().size());
     if (t.isEmpty())
         return std::nullopt;
     bool ok = false;
     double v = locale.toDouble(t, &ok);
-    if (ok)
-        return v;
-    // Group separators in any place, as the platform's own reading takes them.
-    QString noGroups = t;
-    noGroups.remove(locale.groupSeparator());
-    v = locale.toDouble(noGroups, &ok);
-    if (ok && !noGroups.isEmpty())
-        return v;
-    return std::nullopt;
+    if (!ok) {
+        // Group separators in any place, as the platform's own reading takes them.
+        QString noGroups = t;
+        noGroups.remove(locale.groupSeparator());
+        if (noGroups.isEmpty())
+            return std::nullopt;
+        v = locale.toDouble(noGroups, &ok);
+    }
+    // "inf", "nan" and overflowing exponents are no numbers for the program.
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
 
 std::optional<double> localeReading(const Cell& cell)
@@ -147,10 +186,12 @@ std::optional<double> localeReading(const Cell& cell)
 
 QString numberText(double value)
 {
-    if (value == 0.0)
-        value = 0.0; // no "-0"
-    QString digits = QString::number(std::fabs(value), 'g', 15);
-    return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const QString digits = plainDecimal(std::fabs(value));
+    // A value that shows as 0 gets the blank, also -0.
+    const bool negative = value < 0 && digits != QLatin1String("0");
+    return (negative ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
 }
 
 QString plainText(double value)

@@ -11,26 +11,32 @@ namespace quelm::conv {
 
 // The longest leading number of a text, "." as the decimal point; blanks are
 // skipped; reading stops at the first character that cannot continue the number;
-// no number gives 0. Never fails. "14,074.5" gives 14, "7a" 7, "" 0, " -5" -5.
+// no number gives 0. Never fails and never gives infinity (a digit string too long
+// for a double gives the largest double). "14,074.5" gives 14, "7a" 7, "" 0,
+// " -5" -5. No exponent: "1e3" gives 1.
 double decimalReader(QStringView text);
 
 // The whole text (blanks around it allowed) as a number in the user's format:
 // group separators and a trailing decimal separator accepted. A text that is no
-// number gives nullopt, the caller decides. The empty text is no number.
+// number gives nullopt, the caller decides. The empty text is no number, nor are
+// "inf", "nan" or a value too large for a double.
 std::optional<double> localeReading(QStringView text);
 // As above for a cell: the empty value reads as 0, a number as itself.
 std::optional<double> localeReading(const Cell& cell);
 
 // One blank before a non-negative number, "-" before a negative one, "." as the
 // decimal point, no grouping, up to 15 significant digits, no trailing zeros:
-// " 1200", " 14074.5", "-3", " 0".
+// " 1200", " 14074.5", "-3", " 0", " 0.00001". Below 1E+15 no exponent is
+// written, so decimalReader reads every such text back to its value.
 QString numberText(double value);
 
 // As numberText without the leading blank and with the user's decimal separator.
 QString plainText(double value);
 
 // "###,###.00": grouped by thousands, exactly two decimals, no digit before the
-// decimal separator below 1 (0 gives ".00"), the user's separators.
+// decimal separator below 1 (0 gives ".00"), the user's separators, a leading
+// minus for a negative value that does not show as zero. Rounds halves away
+// from zero at the written digits (14074.005 shows "14,074.01").
 QString formatFixed2(double value);
 
 // "###,###.##": grouped, up to two decimals, trailing zeros dropped, the decimal
