@@ -57,10 +57,17 @@ LcdLabel::LcdLabel(QWidget* parent) : QLabel(parent)
 
 void LcdLabel::setCaption(const QString& caption)
 {
-    if (caption == text())
+    if (caption == caption_)
         return;
-    setText(caption);
+    caption_ = caption;
+    setText(shownAs_ ? shownAs_(caption) : caption);
     emit change();
+}
+
+void LcdLabel::setShownAs(std::function<QString(const QString&)> shownAs)
+{
+    shownAs_ = std::move(shownAs);
+    setText(shownAs_ ? shownAs_(caption_) : caption_);
 }
 
 void LcdLabel::setForeColor(unsigned int bgr)

@@ -21,6 +21,9 @@ unsigned int toWinColor(const QColor& c);
 constexpr unsigned int kBlue = 0x00C00000;  // the panel's "on"
 constexpr unsigned int kGrey = 0x00C0C0C0;  // the panel's "off"
 
+// The eight texts of the step list, in list order, leading blanks included.
+const QStringList& stepListTexts();
+
 // A key of the panel: a transparent label over the picture.
 class PanelKey : public QLabel {
     Q_OBJECT
@@ -48,8 +51,11 @@ class LcdLabel : public QLabel {
     Q_OBJECT
 public:
     explicit LcdLabel(QWidget* parent = nullptr);
-    QString caption() const { return text(); }
+    QString caption() const { return caption_; }
     void setCaption(const QString& caption);
+    // How a caption is drawn, where a field shows its caption as symbols (the
+    // split indicator); unset, the caption is drawn as it stands.
+    void setShownAs(std::function<QString(const QString&)> shownAs);
     unsigned int foreColor() const { return foreColor_; }
     void setForeColor(unsigned int bgr);
 signals:
@@ -61,6 +67,8 @@ protected:
 
 private:
     unsigned int foreColor_ = kBlue;
+    QString caption_;
+    std::function<QString(const QString&)> shownAs_;
 };
 
 // A pop-up list, hidden until a key fills and shows it.

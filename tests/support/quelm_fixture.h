@@ -22,7 +22,7 @@ struct QuelmFixture {
     std::unique_ptr<quelm::Quelm> window;
 
     // Eleven band rows (IARU region 1), port 1 at 9600,n,8,1, two CQ messages and
-    // two satellites (row 0 non-inverting, row 1 inverting).
+    // two satellites (row 0 non-inverting, row 1 inverting), as in the repo's quelm.ini.
     static QString defaultIni()
     {
         return QStringLiteral(
@@ -46,8 +46,8 @@ struct QuelmFixture {
             "1,cq_short.wav,5\r\n"
             "2,cq_long.wav,10\r\n"
             "[VIRTUALSAT]\r\n"
-            "Linear N,N,145900,146000,436100,436000,U,USB\r\n"
-            "Linear I,I,435500,435600,145900,146000,U,LSB\r\n");
+            "Linear-N,N,435800,435900,145900,145800,U,USB\r\n"
+            "Linear-I,I,435500,435600,145850,145950,U,LSB\r\n");
     }
 
     QString programFile(const QString& name) const { return QDir(fake.folder.path()).filePath(name); }
