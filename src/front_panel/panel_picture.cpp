@@ -159,7 +159,6 @@ void concentricKnob(QPainter& p, const QPointF& c, const QString& inner, const Q
 void leftSection(QPainter& p)
 {
     keyCap(p, QRectF(44, 40, 41, 17), QStringLiteral("POWER"), QColor(120, 60, 55));
-    text(p, QRectF(30, 58, 70, 9), QStringLiteral("link on/off"), 6, QColor(170, 175, 180));
     labelledKey(p, QRectF(48, 84, 33, 15), QStringLiteral("TRANSMIT"), QStringLiteral("TX"));
 
     concentricKnob(p, QPointF(129.5, 98.5), QStringLiteral("NR"), QStringLiteral("NOTCH"), 59);
@@ -170,7 +169,7 @@ void leftSection(QPainter& p)
     labelledKey(p, QRectF(162, 256, 19, 17), QStringLiteral("RF PWR"));
 
     // jacks at the lower left
-    for (const auto& [x, name] : {std::pair{40.0, "PHONES"}, std::pair{78.0, "MIC"}}) {
+    for (const auto& [x, name] : {std::pair{40.0, "PHONES"}, std::pair{78.0, "KEY"}}) {
         p.setPen(QPen(QColor(15, 15, 16), 1));
         p.setBrush(QColor(150, 152, 156));
         p.drawEllipse(QPointF(x, 292), 9, 9);
@@ -195,10 +194,6 @@ void display(QPainter& p)
     // printed legends of the glass
     p.setPen(QPen(QColor(120, 135, 110), 1));
     p.drawLine(QPointF(208, 135.5), QPointF(418, 135.5));
-    text(p, QRectF(310, 108, 40, 10), QStringLiteral("S 1 3 5 7 9 +"), 6, QColor(100, 115, 95),
-         Qt::AlignLeft | Qt::AlignVCenter);
-    text(p, QRectF(380, 100, 36, 10), QStringLiteral("kHz"), 7, QColor(100, 115, 95));
-    text(p, QRectF(384, 38, 36, 9), QStringLiteral("Hz"), 6, QColor(100, 115, 95));
     // the RIT lamp window at the foot of the panel
     p.setPen(QPen(QColor(14, 15, 16), 1));
     p.setBrush(QColor(190, 206, 176));
