@@ -1,22 +1,33 @@
 #include "platform/serial_port_qt.h"
 
+#include <algorithm>
+
 #include <QSerialPort>
 
 #include "platform/errors.h"
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
 
 namespace quelm {
 
+namespace {
+
+QString refusedSettings(const QString& text, const QString& why)
+{
+    return QStringLiteral("The serial settings \"%1\" cannot be used: %2").arg(text, why);
+}
+
+} // namespace
+
 QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()), portName_(deviceForNumber(1)) {}
 
 QtSerialPort::~QtSerialPort()
 {
-    if (port_->isOpen())
-        port_->close();
+    setPortOpen(false);
 }
 
 QString QtSerialPort::deviceForNumber(int number)
@@ -46,55 +57,113 @@ void QtSerialPort::setCommPortPath(const QString& path)
 
 void QtSerialPort::setSettings(const QString& settings)
 {
-    if (!parseSerialSettings(settings, nullptr))
-        throw SerialError(QStringLiteral("The serial settings \"%1\" are not valid: expected baud,parity,data,stop "
-                                         "as in \"9600,n,8,1\".").arg(settings));
+    SerialSettings parsed;
+    if (!parseSerialSettings(settings, &parsed))
+        throw SerialError(refusedSettings(settings, QStringLiteral("expected baud,parity,data bits,stop bits as in "
+                                                                   "\"9600,n,8,1\" (parity n, e, o, m or s; stop "
+                                                                   "bits 1, 1.5 or 2).")));
+#ifndef Q_OS_WIN
+    if (parsed.stopBits == QLatin1String("1.5"))
+        throw SerialError(refusedSettings(settings, QStringLiteral("1.5 stop bits are not available on this system.")));
+#endif
+    const QString before = settings_;
     settings_ = settings;
-    if (port_->isOpen())
+    if (!port_->isOpen())
+        return;
+    try {
         applySettings();
+    } catch (const SerialError&) {
+        settings_ = before;
+        try {
+            applySettings();
+        } catch (const SerialError&) {
+            // The port took these before; if it no longer does, the first failure says enough.
+        }
+        throw;
+    }
 }
 
 void QtSerialPort::applySettings()
 {
     SerialSettings s;
     parseSerialSettings(settings_, &s);
-    port_->setBaudRate(s.baud);
+    QSerialPort::Parity parity = QSerialPort::NoParity;
     switch (s.parity.unicode()) {
-    case 'e': port_->setParity(QSerialPort::EvenParity); break;
-    case 'o': port_->setParity(QSerialPort::OddParity); break;
-    case 'm': port_->setParity(QSerialPort::MarkParity); break;
-    case 's': port_->setParity(QSerialPort::SpaceParity); break;
-    default: port_->setParity(QSerialPort::NoParity); break;
+    case 'e': parity = QSerialPort::EvenParity; break;
+    case 'o': parity = QSerialPort::OddParity; break;
+    case 'm': parity = QSerialPort::MarkParity; break;
+    case 's': parity = QSerialPort::SpaceParity; break;
+    default: break;
     }
-    port_->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
+    QSerialPort::StopBits stop = QSerialPort::OneStop;
     if (s.stopBits == QLatin1String("2"))
-        port_->setStopBits(QSerialPort::TwoStop);
+        stop = QSerialPort::TwoStop;
     else if (s.stopBits == QLatin1String("1.5"))
-        port_->setStopBits(QSerialPort::OneAndHalfStop);
-    else
-        port_->setStopBits(QSerialPort::OneStop);
-    port_->setFlowControl(QSerialPort::NoFlowControl);
+        stop = QSerialPort::OneAndHalfStop;
+    // Each part is checked on its own so the message can say which one the
+    // device would not take (a pseudo-terminal, for one, knows no parity).
+    const struct {
+        bool taken;
+        QString what;
+    } parts[] = {
+        {port_->setBaudRate(s.baud), QStringLiteral("the baud rate %1").arg(s.baud)},
+        {port_->setParity(parity), QStringLiteral("the parity %1").arg(s.parity)},
+        {port_->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)),
+         QStringLiteral("%1 data bits").arg(s.dataBits)},
+        {port_->setStopBits(stop), QStringLiteral("%1 stop bits").arg(s.stopBits)},
+        {port_->setFlowControl(QSerialPort::NoFlowControl), QStringLiteral("no flow control")},
+    };
+    for (const auto& part : parts) {
+        if (part.taken)
+            continue;
+        const auto err = port_->error();
+        const QString reason = port_->errorString();
+        port_->clearError();
+        QString why = QStringLiteral("the port %1 cannot take %2").arg(portName_, part.what);
+        if (err != QSerialPort::NoError && err != QSerialPort::UnknownError)
+            why += QStringLiteral(" (%1)").arg(reason);
+        throw SerialError(refusedSettings(settings_, why + QLatin1Char('.')));
+    }
+    port_->clearError();
 }
 
 void QtSerialPort::setPortOpen(bool open)
 {
     if (!open) {
-        if (port_->isOpen())
+        if (port_->isOpen()) {
+            port_->flush(); // what the device still takes without blocking goes out
             port_->close();
+        }
+        port_->clearError();
         return;
     }
     if (port_->isOpen())
         throw SerialError(QStringLiteral("The serial port %1 is already open.").arg(portName_));
     port_->setPortName(portName_);
-    if (!port_->open(QIODevice::ReadWrite))
-        throw SerialError(QStringLiteral("Cannot open the serial port %1: %2").arg(portName_, port_->errorString()));
-    applySettings();
+    if (!port_->open(QIODevice::ReadWrite)) {
+        const QString reason = port_->errorString();
+        port_->clearError();
+        throw SerialError(QStringLiteral("Cannot open the serial port %1: %2").arg(portName_, reason));
+    }
+    try {
+        applySettings();
+    } catch (const SerialError&) {
+        port_->close();
+        throw;
+    }
     port_->clear();
+    port_->clearError();
 }
 
 bool QtSerialPort::portOpen() const
 {
     return port_->isOpen();
+}
+
+void QtSerialPort::requireOpen() const
+{
+    if (!port_->isOpen())
+        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
 }
 
 void QtSerialPort::failIfBroken()
@@ -104,44 +173,73 @@ void QtSerialPort::failIfBroken()
         return;
     const QString reason = port_->errorString();
     port_->clearError();
-    if (err == QSerialPort::ResourceError || err == QSerialPort::ReadError || err == QSerialPort::WriteError
-        || err == QSerialPort::PermissionError || err == QSerialPort::DeviceNotFoundError) {
-        throw SerialError(QStringLiteral("The serial port %1 failed: %2").arg(portName_, reason));
-    }
+    throw SerialError(QStringLiteral("The serial port %1 failed: %2").arg(portName_, reason));
+}
+
+bool QtSerialPort::deviceGone(bool* readable)
+{
+    *readable = false;
+#ifdef Q_OS_UNIX
+    pollfd pfd{static_cast<int>(port_->handle()), POLLIN, 0};
+    if (::poll(&pfd, 1, 0) < 0)
+        return false;
+    *readable = (pfd.revents & POLLIN) != 0;
+    // A closed far end of a pseudo-terminal, a pulled USB adapter: the device
+    // hangs up, and reading it would give nothing for ever.
+    return (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    *readable = true;
+    return false;
+#endif
+}
+
+void QtSerialPort::pullInput()
+{
+    bool readable = false;
+    const bool gone = deviceGone(&readable);
+    if (readable)
+        port_->waitForReadyRead(0); // reads what the device holds, no event loop needed
+    failIfBroken();
+    if (gone && port_->bytesAvailable() == 0)
+        throw SerialError(QStringLiteral("The serial port %1 is gone (device disconnected).").arg(portName_));
 }
 
 int QtSerialPort::inBufferCount()
 {
-    if (!port_->isOpen())
-        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
-    port_->waitForReadyRead(0); // pulls what the device holds, without an event loop
-    failIfBroken();
+    requireOpen();
+    pullInput();
     return static_cast<int>(port_->bytesAvailable());
+}
+
+void QtSerialPort::pushOutput()
+{
+    bool readable = false;
+    if (deviceGone(&readable))
+        throw SerialError(QStringLiteral("The serial port %1 is gone (device disconnected).").arg(portName_));
+    if (port_->bytesToWrite() > 0)
+        port_->waitForBytesWritten(0); // hands what the device takes to it, no event loop needed
+    failIfBroken();
 }
 
 int QtSerialPort::outBufferCount()
 {
-    if (!port_->isOpen())
-        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
-    if (port_->bytesToWrite() > 0)
-        port_->waitForBytesWritten(0);
-    failIfBroken();
+    requireOpen();
+    pushOutput();
     qint64 count = port_->bytesToWrite();
 #ifdef Q_OS_UNIX
     int queued = 0;
     if (::ioctl(static_cast<int>(port_->handle()), TIOCOUTQ, &queued) == 0 && queued > 0)
         count += queued;
 #endif
-    return static_cast<int>(count);
+    return static_cast<int>(std::min<qint64>(count, 0x7fffffff));
 }
 
 int QtSerialPort::input()
 {
-    if (!port_->isOpen())
-        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
-    char c = 0;
+    requireOpen();
     if (port_->bytesAvailable() == 0)
-        port_->waitForReadyRead(0);
+        pullInput();
+    char c = 0;
     if (port_->read(&c, 1) != 1) {
         failIfBroken();
         return -1;
@@ -151,12 +249,16 @@ int QtSerialPort::input()
 
 void QtSerialPort::output(const QByteArray& bytes)
 {
-    if (!port_->isOpen())
-        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
-    if (port_->write(bytes) != bytes.size())
-        throw SerialError(QStringLiteral("Cannot write to the serial port %1: %2").arg(portName_, port_->errorString()));
-    port_->waitForBytesWritten(0);
-    failIfBroken();
+    requireOpen();
+    bool readable = false;
+    if (deviceGone(&readable))
+        throw SerialError(QStringLiteral("The serial port %1 is gone (device disconnected).").arg(portName_));
+    if (port_->write(bytes) != bytes.size()) {
+        const QString reason = port_->errorString();
+        port_->clearError();
+        throw SerialError(QStringLiteral("Cannot write to the serial port %1: %2").arg(portName_, reason));
+    }
+    pushOutput();
 }
 
 } // namespace quelm

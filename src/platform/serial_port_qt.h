@@ -33,7 +33,16 @@ public:
 
 private:
     void applySettings();
+    void requireOpen() const;
     void failIfBroken();
+    // Polls the device without waiting: true when it has hung up; *readable when
+    // bytes wait in it.
+    bool deviceGone(bool* readable);
+    // Moves the bytes the device holds into the port's buffer; throws when the
+    // device has gone and nothing is left to read.
+    void pullInput();
+    // Hands pending output to the device; throws when the device has gone.
+    void pushOutput();
 
     std::unique_ptr<QSerialPort> port_;
     QString portName_;
