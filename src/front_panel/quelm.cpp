@@ -26,6 +26,7 @@ Quelm::~Quelm() = default;
 void Quelm::createControls()
 {
     Image1 = new PanelImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
     auto key = [this](PanelKey*& k, const char* name) {
         k = new PanelKey(this);
         k->setObjectName(QString::fromLatin1(name));

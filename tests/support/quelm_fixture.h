@@ -61,6 +61,14 @@ struct QuelmFixture {
 
     void writeIni(const QString& text) const { writeFile(QStringLiteral("quelm.ini"), text.toUtf8()); }
 
+    // For rigs that build their own Platform around another folder.
+    static void writeFileIn(const QString& folder, const QString& iniText)
+    {
+        QFile f(QDir(folder).filePath(QStringLiteral("quelm.ini")));
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(iniText.toUtf8());
+    }
+
     // Constructs the window and runs its load step; the result is Form_Load's.
     bool load(const QString& iniText = defaultIni())
     {
