@@ -43,16 +43,27 @@ void FakeEventPump::post(std::function<void()> event, double atTime)
     posted_.emplace_back(atTime, std::move(event));
 }
 
+void FakeSerialPort::requireOpen() const
+{
+    // As the real port: traffic on a closed port is a failure, not silence.
+    if (!open_)
+        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
+}
+
 void FakeSerialPort::setCommPort(int number)
 {
-    if (number < 1)
-        throw SerialError(QStringLiteral("Serial port number %1 is not valid.").arg(number));
+    if (number < 1 || number > 255)
+        throw SerialError(QStringLiteral("Serial port number %1 is not valid (1 to 255).").arg(number));
+    if (open_)
+        throw SerialError(QStringLiteral("The serial port cannot be changed while it is open."));
     commPort_ = number;
     portName_ = QStringLiteral("COM%1").arg(number);
 }
 
 void FakeSerialPort::setCommPortPath(const QString& path)
 {
+    if (open_)
+        throw SerialError(QStringLiteral("The serial port cannot be changed while it is open."));
     portName_ = path;
 }
 
@@ -95,6 +106,7 @@ void FakeSerialPort::releaseDue()
 
 int FakeSerialPort::inBufferCount()
 {
+    requireOpen();
     if (!readFailure_.isEmpty())
         throw SerialError(readFailure_);
     releaseDue();
@@ -103,6 +115,7 @@ int FakeSerialPort::inBufferCount()
 
 int FakeSerialPort::outBufferCount()
 {
+    requireOpen();
     if (outStuck_ && !writes_.empty())
         return static_cast<int>(writes_.back().bytes.size());
     return 0;
@@ -110,6 +123,7 @@ int FakeSerialPort::outBufferCount()
 
 int FakeSerialPort::input()
 {
+    requireOpen();
     if (!readFailure_.isEmpty())
         throw SerialError(readFailure_);
     ++inputReads_;
@@ -122,8 +136,7 @@ int FakeSerialPort::input()
 
 void FakeSerialPort::output(const QByteArray& bytes)
 {
-    if (!open_)
-        throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
+    requireOpen();
     if (!writeFailure_.isEmpty())
         throw SerialError(writeFailure_);
     writes_.push_back({clock_ ? clock_->now() : 0.0, bytes});

@@ -94,6 +94,7 @@ public:
 
 private:
     void releaseDue();
+    void requireOpen() const;
 
     Clock* clock_;
     QString portName_ = QStringLiteral("COM1");

@@ -27,20 +27,28 @@ QString IniSettingsStore::getSetting(const QString& app, const QString& section,
     const QVariant v = s.value(key);
     if (!v.isValid())
         return defaultValue;
+    // A hand-edited value with commas and no quotes comes back as a list.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
     return v.toString();
 }
 
 void IniSettingsStore::saveSetting(const QString& app, const QString& section, const QString& key,
                                    const QString& value)
 {
-    QDir().mkpath(folder_);
+    if (!QDir().mkpath(folder_))
+        throw PlatformError(QStringLiteral("Cannot write the settings file %1: the folder %2 cannot be created.")
+                                .arg(filePath(app), folder_));
     QSettings s(filePath(app), QSettings::IniFormat);
     s.beginGroup(section);
     s.setValue(key, value);
     s.endGroup();
     s.sync();
     if (s.status() != QSettings::NoError)
-        throw PlatformError(QStringLiteral("Cannot write the settings file %1.").arg(filePath(app)));
+        throw PlatformError(QStringLiteral("Cannot write the settings file %1: %2.")
+                                .arg(filePath(app), s.status() == QSettings::AccessError
+                                                        ? QStringLiteral("it cannot be written")
+                                                        : QStringLiteral("its contents cannot be read")));
 }
 
 } // namespace quelm
