@@ -37,7 +37,6 @@ struct ControlSpec {
 };
 
 constexpr unsigned int kNoColour = 0;
-constexpr unsigned int kAmber = 0x0000D0FF; // recorder and satellite captions on the dark display
 
 // Every control of the window. Keys are transparent labels over the picture.
 const ControlSpec kControls[] = {
@@ -118,8 +117,8 @@ const ControlSpec kControls[] = {
     {"cmPlay", 339, 121, 40, 14, "", Face::DigitalText, 12, false, 0, "PLAY", false},
     {"cmCQ", 382, 121, 32, 14, "", Face::DigitalText, 12, false, 0, "CQ", false},
     {"cmSatSelect", 212, 121, 30, 14, "Select satellite", Face::DigitalText, 12, false, 0, "SAT", false},
-    {"LCDSat", 245, 121, 76, 14, "", Face::DigitalText, 12, false, kAmber, "", false},
-    {"LCDSatQrg", 324, 121, 90, 14, "Satellite qrg, click to change", Face::Digits, 12, false, kAmber, "", false},
+    {"LCDSat", 245, 121, 76, 14, "", Face::DigitalText, 12, false, kBlue, "", false},
+    {"LCDSatQrg", 324, 121, 90, 14, "Satellite qrg, click to change", Face::Digits, 12, false, kBlue, "", false},
     // indicator lamps
     {"LCDSplit", 562, 62, 17, 9, "", Face::None, 0, false, 0, "", false},
     {"LCDTX", 480, 134, 17, 9, "", Face::None, 0, false, 0, "", false},
@@ -132,8 +131,8 @@ const ControlSpec kControls[] = {
     {"LCDCWMem", 210, 84, 205, 20, "Enter to update memory, ESC to abandon", Face::List, 9, false, kBlue, "", false},
     {"LCDWav", 250, 60, 150, 76, "", Face::List, 9.75, false, 0, "", false},
     {"cmbSatellite", 245, 60, 120, 76, "", Face::List, 9, false, 0, "", false},
-    {"cmbBandStack", 492, 118, 73, 69, "", Face::List, 8, false, 0, "", false},
-    {"cmbStep", 546, 118, 55, 108, "", Face::List, 8, false, 0, "", false},
+    {"cmbBandStack", 492, 118, 73, 69, "", Face::Small, 7, false, 0, "", false},
+    {"cmbStep", 546, 118, 55, 108, "", Face::Small, 7, false, 0, "", false},
     {"Slider1", 210, 136, 203, 23, "", Face::None, 0, false, 0, "", false},
 };
 
@@ -156,7 +155,7 @@ QFont fitted(QFont font, int pixels, const QString& sample, const QSize& box)
     for (int px = pixels; px > 6; --px) {
         font.setPixelSize(px);
         const QFontMetrics m(font);
-        if (m.horizontalAdvance(sample) <= box.width() - 2 && m.height() <= box.height() + 4)
+        if (m.horizontalAdvance(sample) <= box.width() - 2 && m.ascent() <= box.height() * 3 / 4)
             return font;
     }
     font.setPixelSize(6);
@@ -300,8 +299,9 @@ void styleKey(PanelKey* k, const ControlSpec& c, const QCursor& pointer)
     if (*c.caption) {
         k->setAlignment(Qt::AlignCenter);
         QPalette p = k->palette();
-        p.setColor(QPalette::WindowText, QColor(255, 200, 0));
-        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(110, 95, 50));
+        // captions drawn on the display glass, greyed while the key is off
+        p.setColor(QPalette::WindowText, fromWinColor(kBlue));
+        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(140, 158, 130));
         k->setPalette(p);
     }
 }
@@ -361,6 +361,11 @@ void Quelm::layoutControls()
     LCDOff->setPalette(off);
 
     cmbStep->addItems(kStepTexts);
+    for (PopupList* l : {cmbStep, cmbBandStack}) {
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setFrameShape(QFrame::Box);
+    }
     Slider1->setRange(0, 255);
     Slider1->setSingleStep(1);
     Slider1->setPageStep(5);
