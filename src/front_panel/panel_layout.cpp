@@ -310,6 +310,14 @@ void styleKey(PanelKey* k, const ControlSpec& c, const QCursor& pointer)
 
 const QStringList& stepListTexts() { return kStepTexts; }
 
+QStringList panelControlNames()
+{
+    QStringList names;
+    for (const ControlSpec& c : kControls)
+        names << QString::fromLatin1(c.name);
+    return names;
+}
+
 void Quelm::layoutControls()
 {
     setFixedSize(701, 337);

@@ -23,6 +23,8 @@ constexpr unsigned int kGrey = 0x00C0C0C0;  // the panel's "off"
 
 // The eight texts of the step list, in list order, leading blanks included.
 const QStringList& stepListTexts();
+// The names of the controls that the panel's geometry table places.
+QStringList panelControlNames();
 
 // A key of the panel: a transparent label over the picture.
 class PanelKey : public QLabel {

@@ -174,10 +174,18 @@ TEST(Startup, EveryControlIsPlacedOnThePanel)
     const QRect panel(0, 0, 701, 337);
     const QList<QWidget*> children = q.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_GT(children.size(), 80);
+    QStringList names;
     for (QWidget* w : children) {
         EXPECT_TRUE(panel.contains(w->geometry())) << w->objectName().toStdString();
         EXPECT_FALSE(w->objectName().isEmpty()) << w->metaObject()->className();
+        if (w != q.Image1)
+            names << w->objectName();
     }
+    // the table places every control, and nothing that does not exist
+    names.sort();
+    QStringList table = panelControlNames();
+    table.sort();
+    EXPECT_EQ(names, table);
     // positions as given, a sample across the panel
     EXPECT_EQ(q.cm20m->geometry(), QRect(488, 54, 25, 13));
     EXPECT_EQ(q.VFODown->geometry(), QRect(458, 158, 63, 61));
