@@ -74,6 +74,30 @@ TEST(FormPos, AValueThatIsNoNumberKeepsThatEdge)
     EXPECT_EQ(w.geometry(), QRect(40, 20, 300, 200));
 }
 
+// ---- the outline on a window
+
+TEST(Outline, FramelessWindowIsNotShiftedAndEachApplyGivesACopy)
+{
+    QWidget w(nullptr, Qt::FramelessWindowHint);
+    w.resize(20, 10);
+    Region r;
+    r.ScanPicture([] {
+        QImage img(20, 10, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        img.setPixel(5, 5, qRgb(200, 200, 200));
+        return img;
+    }());
+    r.OffsetHeader(w);
+    EXPECT_EQ(r.hndRegion, QRegion(5, 5, 1, 1));
+    r.ApplyRgn(&w);
+    EXPECT_EQ(w.mask(), QRegion(5, 5, 1, 1));
+    r.hndRegion += QRect(0, 0, 2, 2); // the window keeps the copy it was given
+    EXPECT_EQ(w.mask(), QRegion(5, 5, 1, 1));
+    r.ApplyRgn(&w);
+    EXPECT_EQ(w.mask(), r.hndRegion);
+    EXPECT_FALSE(r.hndRegion.isEmpty());
+}
+
 // ---- the bar
 
 TEST(Bar, StoredPropertiesAndResize)
