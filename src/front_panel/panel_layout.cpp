@@ -318,15 +318,12 @@ QStringList panelControlNames()
     return names;
 }
 
-void Quelm::layoutControls()
-{
-    setFixedSize(701, 337);
-    Image1->setGeometry(0, 0, 701, 337);
-    Image1->lower();
-    const QCursor pointer = panelCursor();
+namespace {
 
+void placeFromTable(Quelm& q, const QCursor& pointer)
+{
     for (const ControlSpec& c : kControls) {
-        QWidget* w = findChild<QWidget*>(QString::fromLatin1(c.name), Qt::FindDirectChildrenOnly);
+        QWidget* w = q.findChild<QWidget*>(QString::fromLatin1(c.name), Qt::FindDirectChildrenOnly);
         Q_ASSERT_X(w, "layoutControls", c.name);
         if (!w)
             continue;
@@ -346,49 +343,65 @@ void Quelm::layoutControls()
         w->raise(); // table order is stacking order: later rows lie above
         w->setVisible(c.visible);
     }
+}
 
+void styleIndicators(Quelm& q)
+{
+    // Drawn as a split sign: two arrows running opposite ways.
+    q.LCDQRGSplit->setShownAs([](const QString& caption) {
+        return caption.isEmpty() ? QString() : QStringLiteral("\u21C4");
+    });
+    const QPixmap receive = lamp(QColor(40, 200, 60));
+    q.LCDSplit->setPixmap(receive);
+    q.LCDRX->setPixmap(receive);
+    q.LCDTX->setPixmap(lamp(QColor(230, 40, 30)));
+
+    q.LCDOff->setAutoFillBackground(true);
+    QPalette off = q.LCDOff->palette();
+    off.setColor(QPalette::Window, QColor(28, 32, 30));
+    q.LCDOff->setPalette(off);
+
+    PropertyBag stored; // the S-meter as the panel stores it
+    stored.WriteProperty(QStringLiteral("max"), 255.0f, 0.0f);
+    stored.WriteProperty(QStringLiteral("backcolor"), 0x00E2E6DBu, 0u);
+    stored.WriteProperty(QStringLiteral("forecolor"), 0x000000C0u, 0u);
+    q.LCDS->UserControl_ReadProperties(stored);
+}
+
+void preparePopups(Quelm& q)
+{
+    q.cmbStep->addItems(kStepTexts);
+    for (PopupList* l : {q.cmbStep, q.cmbBandStack}) {
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setFrameShape(QFrame::Box);
+    }
+    q.Slider1->setRange(0, 255);
+    q.Slider1->setSingleStep(1);
+    q.Slider1->setPageStep(5);
+    q.LCDCWMem->setMaxLength(50);
+    for (QLineEdit* e : {static_cast<QLineEdit*>(q.QRGEdit), static_cast<QLineEdit*>(q.QRGEditSat),
+                         static_cast<QLineEdit*>(q.LCDCWMem)})
+        e->setFrame(false);
+}
+
+} // namespace
+
+void Quelm::layoutControls()
+{
+    setFixedSize(701, 337);
+    Image1->setGeometry(0, 0, 701, 337);
+    Image1->lower();
+    const QCursor pointer = panelCursor();
+    placeFromTable(*this, pointer);
     MoveBar->setCursor(moveCursor());
     for (LcdLabel* clickable : {LCDComp, LCDAGC, LCDDUP, LCDSatQrg})
         clickable->setCursor(pointer);
     cmRit->setEnabled(false);
     cmMenu->Tag = QStringLiteral("0");
-
-    // Drawn as a split sign: two arrows running opposite ways.
-    LCDQRGSplit->setShownAs([](const QString& caption) {
-        return caption.isEmpty() ? QString() : QStringLiteral("\u21C4");
-    });
-
-    const QPixmap receive = lamp(QColor(40, 200, 60));
-    LCDSplit->setPixmap(receive);
-    LCDRX->setPixmap(receive);
-    LCDTX->setPixmap(lamp(QColor(230, 40, 30)));
-
-    LCDOff->setAutoFillBackground(true);
-    QPalette off = LCDOff->palette();
-    off.setColor(QPalette::Window, QColor(28, 32, 30));
-    LCDOff->setPalette(off);
-
-    cmbStep->addItems(kStepTexts);
-    for (PopupList* l : {cmbStep, cmbBandStack}) {
-        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        l->setFrameShape(QFrame::Box);
-    }
-    Slider1->setRange(0, 255);
-    Slider1->setSingleStep(1);
-    Slider1->setPageStep(5);
-    LCDCWMem->setMaxLength(50);
-    for (QLineEdit* e : {static_cast<QLineEdit*>(QRGEdit), static_cast<QLineEdit*>(QRGEditSat),
-                         static_cast<QLineEdit*>(LCDCWMem)})
-        e->setFrame(false);
-
-    PropertyBag stored;
-    stored.WriteProperty(QStringLiteral("max"), 255.0f, 0.0f);
-    stored.WriteProperty(QStringLiteral("backcolor"), 0x00E2E6DBu, 0u);
-    stored.WriteProperty(QStringLiteral("forecolor"), 0x000000C0u, 0u);
-    LCDS->UserControl_ReadProperties(stored);
-
     TimerVFOPress->Tag = QStringLiteral("1");
+    styleIndicators(*this);
+    preparePopups(*this);
 }
 
 } // namespace quelm
