@@ -1,8 +1,10 @@
 // Quelm: runs an ICOM IC-746 from the PC over CI-V.
 
-#include <QApplication>
+#include <memory>
+
 #include <QDir>
 
+#include "app/quelm_application.h"
 #include "front_panel/quelm.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
@@ -14,7 +16,7 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    quelm::QuelmApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelm"));
 
     quelm::QtSerialPort serial;
@@ -26,10 +28,24 @@ int main(int argc, char* argv[])
     quelm::ModeMachineWaveDevice wave;
     quelm::Platform platform{serial, clock, events, waits, settings, messages, wave,
                              QDir(QCoreApplication::applicationDirPath()).absolutePath()};
+    app.setMessageBox(&messages);
 
-    quelm::Quelm window(platform);
-    if (!window.Form_Load())
-        return 1;
-    window.show();
-    return app.exec();
+    std::unique_ptr<quelm::Quelm> window;
+    try {
+        window = std::make_unique<quelm::Quelm>(platform);
+        if (!window->Form_Load())
+            return 1;
+    } catch (...) {
+        app.fail(std::current_exception());
+        return quelm::QuelmApplication::kFailureExitCode;
+    }
+    // From here on a failure writes the last radio state as closing the window does.
+    app.setSaveState([&window] { window->Form_Unload(); });
+    window->show();
+    try {
+        return app.exec();
+    } catch (...) {
+        app.fail(std::current_exception());
+        return quelm::QuelmApplication::kFailureExitCode;
+    }
 }

@@ -1,0 +1,158 @@
+// The top-level failure handler: a failure escaping an event handler is shown,
+// the last radio state is written, and the program ends with a failure status.
+
+#include <stdexcept>
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include "app/quelm_application.h"
+#include "platform/errors.h"
+#include "platform/fakes.h"
+
+using quelm::QuelmApplication;
+
+namespace {
+
+class ThrowingKey : public QWidget {
+protected:
+    void mousePressEvent(QMouseEvent*) override { throw std::runtime_error("key handler broke"); }
+};
+
+class FailureHandler : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app = QuelmApplication::instance();
+        ASSERT_NE(app, nullptr);
+        app->setMessageBox(&box);
+        app->setSaveState([this] { ++saves; });
+        app->setEnd([this](int code) { ends.push_back(code); });
+    }
+
+    void TearDown() override
+    {
+        if (!app)
+            return;
+        app->setMessageBox(nullptr);
+        app->setSaveState({});
+        app->setEnd({});
+    }
+
+    void runSoon(std::function<void()> handler)
+    {
+        QTimer::singleShot(0, app, std::move(handler));
+        QCoreApplication::processEvents();
+    }
+
+    QuelmApplication* app = nullptr;
+    quelm::RecordingMessageBox box;
+    int saves = 0;
+    std::vector<int> ends;
+};
+
+} // namespace
+
+TEST_F(FailureHandler, FailureInAKeyHandlerIsShownSavedAndEndsTheProgram)
+{
+    ThrowingKey key;
+    key.resize(20, 20);
+    key.show();
+    QTest::mouseClick(&key, Qt::LeftButton);
+    ASSERT_EQ(box.criticals.size(), 1);
+    EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("key handler broke"))) << box.criticals[0].toStdString();
+    EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("has been saved")));
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(ends, std::vector<int>{QuelmApplication::kFailureExitCode});
+    EXPECT_NE(QuelmApplication::kFailureExitCode, 0);
+}
+
+TEST_F(FailureHandler, EachKindOfFailureGetsAClearText)
+{
+    const struct {
+        std::function<void()> thrower;
+        QString expected;
+    } cases[] = {
+        {[] { throw quelm::SerialError(QStringLiteral("The serial port /dev/ttyÜSB0 failed: gone")); },
+         QStringLiteral("The serial port /dev/ttyÜSB0 failed: gone")},
+        {[] { throw std::out_of_range("band row 16 out of range"); }, QStringLiteral("band row 16 out of range")},
+        {[] { throw 42; }, QStringLiteral("An unknown failure.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        box.criticals.clear();
+        runSoon(c.thrower);
+        ASSERT_EQ(box.criticals.size(), 1);
+        EXPECT_TRUE(box.criticals[0].contains(c.expected)) << box.criticals[0].toStdString();
+    }
+    EXPECT_EQ(ends.size(), 3u);
+}
+
+TEST_F(FailureHandler, StateThatCannotBeWrittenIsSaidAndTheProgramStillEnds)
+{
+    app->setSaveState([] { throw quelm::PlatformError(QStringLiteral("Cannot write the settings file x.")); });
+    runSoon([] { throw std::runtime_error("boom"); });
+    ASSERT_EQ(box.criticals.size(), 1);
+    EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("could not be saved: Cannot write the settings file x.")))
+        << box.criticals[0].toStdString();
+    EXPECT_EQ(ends.size(), 1u);
+}
+
+TEST_F(FailureHandler, BeforeStartUpHasFinishedNothingIsWritten)
+{
+    app->setSaveState({});
+    runSoon([] { throw std::runtime_error("boom"); });
+    ASSERT_EQ(box.criticals.size(), 1);
+    EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("not saved"))) << box.criticals[0].toStdString();
+    EXPECT_EQ(ends.size(), 1u);
+}
+
+TEST_F(FailureHandler, AFailureWhileHandlingOneStartsNoSecondRound)
+{
+    // Saving serves events (the unload step waits for the wave device); a
+    // handler that fails there belongs to the first failure.
+    app->setSaveState([this] {
+        ++saves;
+        QTimer::singleShot(0, app, [] { throw std::runtime_error("second"); });
+        QCoreApplication::processEvents();
+    });
+    box.whileOpen = [this] {
+        QTimer::singleShot(0, app, [] { throw std::runtime_error("third"); });
+        QCoreApplication::processEvents();
+    };
+    runSoon([] { throw std::runtime_error("first"); });
+    ASSERT_EQ(box.criticals.size(), 1);
+    EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("first")));
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(ends.size(), 1u);
+}
+
+TEST_F(FailureHandler, OrdinaryEventsPassThroughUntouched)
+{
+    bool ran = false;
+    runSoon([&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(box.criticals.isEmpty());
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(ends.empty());
+}
+
+TEST(FailureHandlerDeathTest, TheProgramEndsWithTheFailureStatus)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            quelm::RecordingMessageBox box;
+            auto* app = QuelmApplication::instance();
+            app->setMessageBox(&box);
+            app->setEnd({}); // the program's own ending
+            QTimer::singleShot(0, app, [] { throw std::runtime_error("boom"); });
+            QCoreApplication::processEvents();
+            std::exit(0); // not reached when the handler ends the process
+        },
+        ::testing::ExitedWithCode(QuelmApplication::kFailureExitCode), "unexpected failure: boom");
+}
