@@ -1,5 +1,7 @@
 #include "platform/event_pump.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>

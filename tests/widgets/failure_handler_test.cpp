@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "app/quelm_application.h"
 #include "platform/errors.h"
 #include "platform/fakes.h"
@@ -59,10 +63,19 @@ protected:
 
 TEST_F(FailureHandler, FailureInAKeyHandlerIsShownSavedAndEndsTheProgram)
 {
-    ThrowingKey key;
-    key.resize(20, 20);
-    key.show();
-    QTest::mouseClick(&key, Qt::LeftButton);
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        // The failure unwinds through Qt Widgets, which is built without
+        // exception cleanups: its copies of the event and of a guarded pointer
+        // to the key are never freed. That is one reason the program ends after
+        // a failure instead of going on.
+        __lsan::ScopedDisabler unwoundQtFrames;
+#endif
+        ThrowingKey key;
+        key.resize(20, 20);
+        key.show();
+        QTest::mouseClick(&key, Qt::LeftButton);
+    }
     ASSERT_EQ(box.criticals.size(), 1);
     EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("key handler broke"))) << box.criticals[0].toStdString();
     EXPECT_TRUE(box.criticals[0].contains(QStringLiteral("has been saved")));
