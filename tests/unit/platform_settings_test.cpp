@@ -1,5 +1,7 @@
 // The per-user settings store on an INI file in a temporary folder.
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -97,6 +99,27 @@ TEST(IniSettingsStore, FolderThatCannotBeMadeIsAClearErrorNotACrash)
         EXPECT_TRUE(e.message().contains(store.filePath(kApp))) << e.message().toStdString();
     }
     EXPECT_EQ(store.getSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOA"), QStringLiteral("d")), "d");
+}
+
+TEST(IniSettingsStore, FileThatCannotBeWrittenIsAClearError)
+{
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.path());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Quelm.ini"))); // in the file's place
+    EXPECT_THROW(store.saveSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOA"), QStringLiteral(" 1")),
+                 PlatformError);
+}
+
+TEST(IniSettingsStore, ReadOnlyFolderIsAClearError)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    IniSettingsStore store(dir.path());
+    EXPECT_THROW(store.saveSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOA"), QStringLiteral(" 1")),
+                 PlatformError);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST(IniSettingsStore, DefaultFolderIsTheUsersConfigurationFolder)
