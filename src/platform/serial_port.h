@@ -27,6 +27,8 @@ public:
     virtual QString settings() const = 0;
 
     // true opens (throws SerialError on failure), false closes (never throws).
+    // A port whose device fails while open stays open, and every traffic call
+    // throws SerialError, until it is closed.
     virtual void setPortOpen(bool open) = 0;
     virtual bool portOpen() const = 0;
 

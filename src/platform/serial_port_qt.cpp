@@ -23,10 +23,30 @@ QString refusedSettings(const QString& text, const QString& why)
 
 } // namespace
 
-QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()), portName_(deviceForNumber(1)) {}
+QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()), portName_(deviceForNumber(1))
+{
+    // While window events are served, Qt reads the device itself; a device that
+    // has gone then fails there, again and again, and would spin a core. The
+    // failure is kept for the program's next call and the device let go.
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(), [this](QSerialPort::SerialPortError err) {
+        if (!port_->isOpen()
+            || (err != QSerialPort::ResourceError && err != QSerialPort::ReadError && err != QSerialPort::WriteError))
+            return;
+        markBroken(port_->errorString());
+        const int generation = generation_;
+        QMetaObject::invokeMethod(
+            port_.get(),
+            [this, generation] {
+                if (generation == generation_ && port_->isOpen())
+                    port_->close();
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 QtSerialPort::~QtSerialPort()
 {
+    QObject::disconnect(port_.get(), nullptr, nullptr, nullptr);
     setPortOpen(false);
 }
 
@@ -43,14 +63,14 @@ void QtSerialPort::setCommPort(int number)
 {
     if (number < 1 || number > 255)
         throw SerialError(QStringLiteral("Serial port number %1 is not valid (1 to 255).").arg(number));
-    if (port_->isOpen())
+    if (portOpen())
         throw SerialError(QStringLiteral("The serial port cannot be changed while it is open."));
     portName_ = deviceForNumber(number);
 }
 
 void QtSerialPort::setCommPortPath(const QString& path)
 {
-    if (port_->isOpen())
+    if (portOpen())
         throw SerialError(QStringLiteral("The serial port cannot be changed while it is open."));
     portName_ = path;
 }
@@ -130,14 +150,17 @@ void QtSerialPort::applySettings()
 void QtSerialPort::setPortOpen(bool open)
 {
     if (!open) {
+        ++generation_;
         if (port_->isOpen()) {
-            port_->flush(); // what the device still takes without blocking goes out
+            if (broken_.isEmpty())
+                port_->flush(); // what the device still takes without blocking goes out
             port_->close();
         }
+        broken_.clear();
         port_->clearError();
         return;
     }
-    if (port_->isOpen())
+    if (portOpen())
         throw SerialError(QStringLiteral("The serial port %1 is already open.").arg(portName_));
     port_->setPortName(portName_);
     if (!port_->open(QIODevice::ReadWrite)) {
@@ -157,11 +180,23 @@ void QtSerialPort::setPortOpen(bool open)
 
 bool QtSerialPort::portOpen() const
 {
-    return port_->isOpen();
+    // A port whose device has gone stays open for the program until it closes
+    // it, so that every call in between reports the failure.
+    return port_->isOpen() || !broken_.isEmpty();
 }
 
-void QtSerialPort::requireOpen() const
+void QtSerialPort::markBroken(const QString& reason)
 {
+    if (broken_.isEmpty())
+        broken_ = QStringLiteral("The serial port %1 no longer works (%2): the device was disconnected or has "
+                                 "failed.")
+                      .arg(portName_, reason);
+}
+
+void QtSerialPort::requireWorking()
+{
+    if (!broken_.isEmpty())
+        throw SerialError(broken_);
     if (!port_->isOpen())
         throw SerialError(QStringLiteral("The serial port %1 is not open.").arg(portName_));
 }
@@ -169,11 +204,15 @@ void QtSerialPort::requireOpen() const
 void QtSerialPort::failIfBroken()
 {
     const auto err = port_->error();
-    if (err == QSerialPort::NoError || err == QSerialPort::TimeoutError)
+    if (err == QSerialPort::NoError || err == QSerialPort::TimeoutError) {
+        if (!broken_.isEmpty())
+            throw SerialError(broken_);
         return;
-    const QString reason = port_->errorString();
+    }
+    markBroken(port_->errorString());
     port_->clearError();
-    throw SerialError(QStringLiteral("The serial port %1 failed: %2").arg(portName_, reason));
+    port_->close();
+    throw SerialError(broken_);
 }
 
 bool QtSerialPort::deviceGone(bool* readable)
@@ -193,6 +232,13 @@ bool QtSerialPort::deviceGone(bool* readable)
 #endif
 }
 
+void QtSerialPort::failGone()
+{
+    markBroken(QStringLiteral("hung up"));
+    port_->close();
+    throw SerialError(broken_);
+}
+
 void QtSerialPort::pullInput()
 {
     bool readable = false;
@@ -201,13 +247,15 @@ void QtSerialPort::pullInput()
         port_->waitForReadyRead(0); // reads what the device holds, no event loop needed
     failIfBroken();
     if (gone && port_->bytesAvailable() == 0)
-        throw SerialError(QStringLiteral("The serial port %1 is gone (device disconnected).").arg(portName_));
+        failGone();
 }
 
 int QtSerialPort::inBufferCount()
 {
-    requireOpen();
-    pullInput();
+    if (broken_.isEmpty() && port_->isOpen())
+        pullInput();
+    else if (port_->bytesAvailable() == 0)
+        requireWorking();
     return static_cast<int>(port_->bytesAvailable());
 }
 
@@ -215,7 +263,7 @@ void QtSerialPort::pushOutput()
 {
     bool readable = false;
     if (deviceGone(&readable))
-        throw SerialError(QStringLiteral("The serial port %1 is gone (device disconnected).").arg(portName_));
+        failGone();
     if (port_->bytesToWrite() > 0)
         port_->waitForBytesWritten(0); // hands what the device takes to it, no event loop needed
     failIfBroken();
@@ -223,7 +271,7 @@ void QtSerialPort::pushOutput()
 
 int QtSerialPort::outBufferCount()
 {
-    requireOpen();
+    requireWorking();
     pushOutput();
     qint64 count = port_->bytesToWrite();
 #ifdef Q_OS_UNIX
@@ -236,27 +284,24 @@ int QtSerialPort::outBufferCount()
 
 int QtSerialPort::input()
 {
-    requireOpen();
     if (port_->bytesAvailable() == 0)
-        pullInput();
+        inBufferCount();
     char c = 0;
-    if (port_->read(&c, 1) != 1) {
-        failIfBroken();
+    if (port_->read(&c, 1) != 1)
         return -1;
-    }
     return static_cast<unsigned char>(c);
 }
 
 void QtSerialPort::output(const QByteArray& bytes)
 {
-    requireOpen();
+    requireWorking();
     bool readable = false;
     if (deviceGone(&readable))
-        throw SerialError(QStringLiteral("The serial port %1 is gone (device disconnected).").arg(portName_));
+        failGone();
     if (port_->write(bytes) != bytes.size()) {
-        const QString reason = port_->errorString();
+        markBroken(port_->errorString());
         port_->clearError();
-        throw SerialError(QStringLiteral("Cannot write to the serial port %1: %2").arg(portName_, reason));
+        throw SerialError(broken_);
     }
     pushOutput();
 }

@@ -33,7 +33,11 @@ public:
 
 private:
     void applySettings();
-    void requireOpen() const;
+    // Throws when the port is closed or its device has gone.
+    void requireWorking();
+    // Keeps the first failure of an open port; the port then reports it until closed.
+    void markBroken(const QString& reason);
+    [[noreturn]] void failGone();
     void failIfBroken();
     // Polls the device without waiting: true when it has hung up; *readable when
     // bytes wait in it.
@@ -47,6 +51,8 @@ private:
     std::unique_ptr<QSerialPort> port_;
     QString portName_;
     QString settings_ = QStringLiteral("9600,n,8,1");
+    QString broken_;     // why the open port stopped working; empty while it works
+    int generation_ = 0; // counts closings, so a late queued close spares a new opening
 };
 
 } // namespace quelm

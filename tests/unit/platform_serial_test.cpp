@@ -8,10 +8,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -288,6 +292,42 @@ TEST(SerialFarEnd, ClosingItIsAnErrorForEveryOperation)
         EXPECT_TRUE(message.contains(pty.slavePath())) << message.toStdString();
         EXPECT_NO_THROW(port.setPortOpen(false));
     }
+}
+
+TEST(SerialFarEnd, WithEventsServedTheFailureIsKeptAndNoCoreSpins)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialPort port;
+    port.setCommPortPath(pty.slavePath());
+    port.setPortOpen(true);
+    pty.closeMaster();
+    // Window events served while the far end is gone: Qt's own reading of the
+    // device fails there, over and over unless the device is let go.
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, &QEventLoop::quit);
+    loop.exec();
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double cpu = static_cast<double>(after.ru_utime.tv_sec - before.ru_utime.tv_sec)
+        + static_cast<double>(after.ru_utime.tv_usec - before.ru_utime.tv_usec) / 1e6;
+    EXPECT_LT(cpu, 0.1);
+    EXPECT_TRUE(port.portOpen()) << "open for the program until it closes the port";
+    EXPECT_TRUE(serialErrorOf([&] { port.inBufferCount(); }).contains(pty.slavePath()));
+    EXPECT_FALSE(serialErrorOf([&] { port.output("x"); }).isEmpty());
+    port.setPortOpen(false);
+    EXPECT_FALSE(port.portOpen());
+
+    PtyPair again;
+    ASSERT_TRUE(again.ok());
+    port.setCommPortPath(again.slavePath());
+    port.setPortOpen(true);
+    QCoreApplication::processEvents(); // a late close of the old device must spare this one
+    EXPECT_TRUE(port.portOpen());
+    again.send("\xFD");
+    EXPECT_EQ(pollCount([&] { return port.inBufferCount(); }, 1), 1);
 }
 
 TEST(SerialFarEnd, BytesSentBeforeClosingAreStillRead)
