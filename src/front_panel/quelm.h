@@ -14,6 +14,7 @@
 // The shared operating state is `st` (operating_state.h); the bytes on the wire
 // come from `link` (radio_link/radio_link.h).
 
+#include <functional>
 #include <memory>
 
 #include <QWidget>
@@ -114,6 +115,9 @@ public:
 
     // Serial failure while the link is open: message, then close as the power key does.
     void LinkFailed(const QString& reason);
+    // Closes the link as the power key does: timers, port, wave device, indicators,
+    // PowerOn last. Safe to call when it is already closed (power_key.cpp).
+    void closeLink();
 
     // ---- Controls (every control of the panel exists from construction)
     PanelImage* Image1 = nullptr;
@@ -224,6 +228,21 @@ private:
     void closeLinkForUnload();                               // form_load.cpp
 
     bool unloaded_ = false;
+
+    // ---- Main road internals
+    // Writes a frame through `write` only while the port is open; a serial failure
+    // goes to LinkFailed. False when nothing was written (senders.cpp).
+    bool sendOnLink(const std::function<void()>& write);
+    void showSatelliteSide(double radioKHz);      // senders.cpp
+    bool pushState();                             // power_key.cpp
+    void actOnReply(const QString& s);            // receive_loop.cpp
+    void frequencyReply(const QString& s);        // receive_loop.cpp
+    void keyerReply(const QString& s);            // receive_loop.cpp
+    void bandKey(const QString& band);            // bands.cpp
+    void bandLimitMessage();                      // bands.cpp
+    bool pushing_ = false;            // the power key's push is running
+    bool bandMessageOpen_ = false;    // the band-limit message is on screen
+    bool linkFailing_ = false;        // LinkFailed is closing the link
 };
 
 } // namespace quelm

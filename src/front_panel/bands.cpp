@@ -1,0 +1,114 @@
+// The band table and the frequency changes that are checked against it.
+
+#include <optional>
+
+#include "front_panel/quelm.h"
+#include "platform/conversions.h"
+
+namespace quelm {
+
+namespace {
+const QString kBandNotDefined = QStringLiteral("Band not definited! See Quelm.ini");
+const QString kNotInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
+constexpr int kNoBand = 99;
+} // namespace
+
+int Quelm::IdentificaBanda(double QRG)
+{
+    for (int row = 1; row <= kBandRows; ++row) {
+        const std::optional<double> low = conv::localeReading(st.BandLimit[row][LowQrg]);
+        const std::optional<double> high = conv::localeReading(st.BandLimit[row][HighQrg]);
+        // An edge that is no number holds nothing; the row is passed over.
+        if (!low || !high)
+            continue;
+        if (*low <= QRG && QRG <= *high)
+            return row;
+    }
+    return kNoBand;
+}
+
+int Quelm::CercaBanda(const QString& b)
+{
+    for (int row = 1; row <= kBandRows; ++row) {
+        const Cell& name = st.BandLimit[row][BandName];
+        if (isText(name) && std::get<QString>(name) == b)
+            return row;
+    }
+    platform.messages.critical(kBandNotDefined);
+    return 1;
+}
+
+void Quelm::RadioSetBand(const QString& b)
+{
+    const int row = CercaBanda(b);
+    const Cell& startCell = st.BandLimit[row][StartQrg];
+    const std::optional<double> start = conv::localeReading(startCell);
+    if (!start) {
+        platform.messages.critical(
+            QStringLiteral("The start frequency \"%1\" of band row %2 in Quelm.ini is not a number; "
+                           "the radio has not been tuned.")
+                .arg(cellText(startCell))
+                .arg(row));
+        return;
+    }
+    st.VFOQrg[st.VFOActive] = *start;
+    RadioSetFreq(st.VFOQrg[st.VFOActive]);
+    CommandPause();
+    RadioReadFreq();
+}
+
+void Quelm::CambiaQRG(double QRG, bool tx)
+{
+    st.VFOQrg[st.VFOActive] = QRG;
+    if (tx)
+        RadioSetFreq(st.VFOQrg[st.VFOActive]);
+    const int band = IdentificaBanda(st.VFOQrg[st.VFOActive]);
+    if (band != st.BandIndex && band == kNoBand)
+        bandLimitMessage();
+    else
+        st.BandIndex = band;
+}
+
+void Quelm::bandLimitMessage()
+{
+    // The box serves window events while it is open; frequency reports taken in
+    // meanwhile are shown and stored but add no second box.
+    if (bandMessageOpen_)
+        return;
+    bandMessageOpen_ = true;
+    platform.messages.critical(kNotInBand);
+    bandMessageOpen_ = false;
+}
+
+void Quelm::SettoMemoria(double fa, const QString& ma, double fb, const QString& mb)
+{
+    Q_UNUSED(fb);
+    Q_UNUSED(mb);
+    // A channel row tunes the radio; with the link closed there is nothing to
+    // tune and the panel's stored state is left as the operator had it.
+    if (!isOn(st.PowerOn))
+        return;
+    CambiaQRG(fa, true);
+    RadioSetMode(ma);
+    LCDModo->setCaption(ma);
+}
+
+void Quelm::bandKey(const QString& band)
+{
+    if (isOn(st.PowerOn))
+        RadioSetBand(band);
+}
+
+void Quelm::cm160m_Click() { bandKey(QStringLiteral("160m")); }
+void Quelm::cm80m_Click() { bandKey(QStringLiteral("80m")); }
+void Quelm::cm40m_Click() { bandKey(QStringLiteral("40m")); }
+void Quelm::cm30m_Click() { bandKey(QStringLiteral("30m")); }
+void Quelm::cm20m_Click() { bandKey(QStringLiteral("20m")); }
+void Quelm::cm17m_Click() { bandKey(QStringLiteral("17m")); }
+void Quelm::cm15m_Click() { bandKey(QStringLiteral("15m")); }
+void Quelm::cm12m_Click() { bandKey(QStringLiteral("12m")); }
+void Quelm::cm10m_Click() { bandKey(QStringLiteral("10m")); }
+void Quelm::cm6m_Click() { bandKey(QStringLiteral("6m")); }
+void Quelm::cm2m_Click() { bandKey(QStringLiteral("2m")); }
+
+} // namespace quelm

@@ -1,0 +1,181 @@
+// The power key: opens the serial link and pushes the stored state so that the
+// radio and the panel agree, then starts the receive loop; or closes it again.
+// PowerOn changes last, so the keys that test it stay quiet during the push.
+
+#include <array>
+
+#include "front_panel/quelm.h"
+#include "platform/errors.h"
+
+namespace quelm {
+
+namespace {
+// How long closing waits for the wave device to report that it is shut.
+constexpr double kWaveCloseWait = 2.0;
+} // namespace
+
+void Quelm::cmPower_Click()
+{
+    // The push serves window events in its pauses; a press then must not open
+    // the port a second time or close it under the push.
+    if (pushing_)
+        return;
+    if (isOn(st.PowerOn)) {
+        closeLink();
+        return;
+    }
+
+    try {
+        platform.serial.setPortOpen(true);
+    } catch (const SerialError& e) {
+        platform.messages.critical(
+            QStringLiteral("The link to the radio could not be opened on %1.\n\n%2\n\n"
+                           "Check that the radio is connected and that no other program uses the port, "
+                           "then press the power key again.")
+                .arg(platform.serial.portName(), e.message()));
+        return;
+    }
+
+    pushing_ = true;
+    const bool pushed = pushState();
+    pushing_ = false;
+    if (!pushed)
+        return; // the link failed during the push and has been closed
+
+    // Every answer and echo of the push is thrown away before the loop starts.
+    try {
+        while (platform.serial.inBufferCount() > 0) {
+            if (platform.serial.input() < 0)
+                break;
+        }
+    } catch (const SerialError& e) {
+        LinkFailed(e.message());
+        return;
+    }
+
+    LCDRX->setVisible(true);
+    LCDOff->setVisible(false);
+    Timer1->setEnabled(true);
+    TimerS->setEnabled(true);
+    st.PowerOn = invert(st.PowerOn);
+}
+
+bool Quelm::pushState()
+{
+    // After each command: the pause, and whether the link is still there.
+    auto paused = [this] {
+        CommandPause();
+        return platform.serial.portOpen();
+    };
+    const int current = st.VFOActive;
+    const int other = 1 - current;
+    const QString vfoName[2] = {QStringLiteral("A"), QStringLiteral("B")};
+
+    // The other VFO first. Its mode goes out while the current VFO's index is in
+    // force, so the current VFO's stored mode is put back afterwards.
+    const QString keptMode = st.VFOModo[current];
+    RadioSetVFO(vfoName[other]);
+    if (!paused())
+        return false;
+    RadioSetFreq(st.VFOQrg[other]);
+    if (!paused())
+        return false;
+    RadioSetMode(QString(st.VFOModo[other]));
+    st.VFOModo[current] = keptMode;
+    if (!paused())
+        return false;
+
+    RadioSetVFO(vfoName[current]);
+    if (!paused())
+        return false;
+    RadioSetMode(QString(st.VFOModo[current]));
+    if (!paused())
+        return false;
+    CambiaQRG(st.VFOQrg[current], true);
+    if (!paused())
+        return false;
+    RadioSetSplit(isOn(st.SplitOn));
+    if (!paused())
+        return false;
+    RadioSetStep();
+    if (!paused())
+        return false;
+
+    LCDComp->setForeColor(isOn(st.CompOn) ? kBlue : kGrey);
+    RadioSetOnOff(QStringLiteral("COMP"), isOn(st.CompOn));
+    if (!paused())
+        return false;
+
+    struct Indicator {
+        LcdLabel* label;
+        const char* function;
+        Flag on;
+    };
+    const std::array<Indicator, 5> indicators{{
+        {LCDMonitor, "MONITOR", st.MonitorOn},
+        {LCDNB, "NB", st.NBOn},
+        {LCDNR, "NR", st.NROn},
+        {LCDNotch, "NOTCH", st.NotchOn},
+        {LCDRit, "RIT", st.RitOn}, // the link sends nothing for RIT; the pause stays
+    }};
+    for (const Indicator& i : indicators) {
+        i.label->setVisible(isOn(i.on));
+        RadioSetOnOff(QString::fromLatin1(i.function), isOn(i.on));
+        if (!paused())
+            return false;
+    }
+
+    if (st.AGCMode == 0) {
+        LCDAGC->setForeColor(kGrey);
+        LCDAGC->setCaption(QStringLiteral("AGC OFF"));
+    } else {
+        LCDAGC->setForeColor(kBlue);
+        LCDAGC->setCaption(st.AGCMode == 1 ? QStringLiteral("AGC FAST") : QStringLiteral("AGC SLOW"));
+    }
+    RadioSetOnOff(QStringLiteral("AGC"), true, st.AGCMode);
+    if (!paused())
+        return false;
+
+    if (st.DuplexMode == 0) {
+        LCDDUP->setForeColor(kGrey);
+        LCDDUP->setCaption(QStringLiteral("DUP OFF"));
+    } else {
+        LCDDUP->setForeColor(kBlue);
+        LCDDUP->setCaption(st.DuplexMode == 1 ? QStringLiteral("DUP-") : QStringLiteral("DUP+"));
+    }
+    RadioSetDuplex(LCDDUP->caption());
+    return paused();
+}
+
+void Quelm::closeLink()
+{
+    TimerS->setEnabled(false);
+    Timer1->setEnabled(false);
+    platform.serial.setPortOpen(false);
+    platform.wave.command(QStringLiteral("stop"));
+    platform.wave.command(QStringLiteral("close"));
+    cmPlay->setText(QStringLiteral("PLAY"));
+    platform.waits.servingWaitUntil(kWaveCloseWait,
+                                    [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
+    LCDOff->setVisible(true);
+    LCDRX->setVisible(false);
+    st.PowerOn = kFalse;
+}
+
+void Quelm::LinkFailed(const QString& reason)
+{
+    // Closing first stops the timers, so no tick can fail again and stack a
+    // second message while this one is open.
+    if (linkFailing_)
+        return;
+    linkFailing_ = true;
+    const QString port = platform.serial.portName();
+    closeLink();
+    platform.messages.critical(
+        QStringLiteral("The link to the radio on %1 failed and has been closed.\n\n%2\n\n"
+                       "Check the cable and the port, then press the power key again.")
+            .arg(port, reason));
+    linkFailing_ = false;
+}
+
+} // namespace quelm

@@ -1,0 +1,104 @@
+// The receive loop: every 10 ms all waiting frames are read and turned into
+// display and state changes; every 300 ms the S-meter is asked for. A frame
+// whose value cannot be read is dropped: a bad byte on the line never ends
+// the program.
+
+#include <algorithm>
+#include <optional>
+
+#include <QCursor>
+
+#include "front_panel/quelm.h"
+#include "platform/conversions.h"
+#include "platform/errors.h"
+#include "window_support/vexlan_prog_bar.h"
+
+namespace quelm {
+
+namespace {
+
+constexpr double kNotGood = 2;
+constexpr double kFrequency = 10;
+constexpr double kMode = 20;
+constexpr double kSMeter = 40;
+constexpr double kKeyerText = 85;
+
+std::optional<double> readNumber(const QString& text)
+{
+    return conv::localeReading(QStringView(text));
+}
+
+QString trimBlanks(const QString& s)
+{
+    qsizetype first = 0;
+    qsizetype last = s.size();
+    while (first < last && s.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && s.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return s.mid(first, last - first);
+}
+
+} // namespace
+
+void Quelm::Timer1_Timer()
+{
+    try {
+        // RadioReadFrame closes the link itself when the port fails; the test of
+        // the port then ends the loop.
+        while (platform.serial.portOpen() && platform.serial.inBufferCount() > 0)
+            actOnReply(RadioReadFrame());
+    } catch (const SerialError& e) {
+        LinkFailed(e.message());
+    }
+}
+
+void Quelm::TimerS_Timer()
+{
+    RadioReadS();
+}
+
+void Quelm::actOnReply(const QString& s)
+{
+    const double code = conv::decimalReader(cellText(PickWord(s, 1)));
+    if (code == kNotGood) {
+        if (st.PrevQrg != 0) {
+            const double restore = st.PrevQrg;
+            st.PrevQrg = 0;
+            CambiaQRG(restore, false);
+        }
+    } else if (code == kFrequency) {
+        frequencyReply(s);
+    } else if (code == kMode) {
+        LCDModo->setCaption(cellText(PickWord(s, 2)));
+    } else if (code == kSMeter) {
+        const std::optional<double> value = readNumber(cellText(PickWord(s, 2)));
+        if (value)
+            LCDS->setValue(std::clamp<double>(*value, LCDS->Min(), std::max(LCDS->Min(), LCDS->Max())));
+    } else if (code == kKeyerText) {
+        keyerReply(s);
+    }
+}
+
+void Quelm::frequencyReply(const QString& s)
+{
+    const std::optional<double> hz = readNumber(cellText(PickWord(s, 2)));
+    if (!hz)
+        return;
+    // Through the caption: the label and the stored frequency both keep two
+    // decimals of kHz (10 Hz).
+    QRG->setCaption(conv::plainText(*hz / 1000));
+    QRG->setCaption(conv::formatFixed2(readNumber(QRG->caption()).value_or(0)));
+    CambiaQRG(readNumber(QRG->caption()).value_or(0), false);
+    st.PrevQrg = 0;
+    showSatelliteSide(readNumber(QRG->caption()).value_or(0));
+}
+
+void Quelm::keyerReply(const QString& s)
+{
+    LCDCWMem->setText(trimBlanks(s.mid(3)));
+    QCursor::setPos(LCDCWMem->mapToGlobal(QPoint(30, 30)));
+    LCDCWMem->setVisible(true);
+}
+
+} // namespace quelm
