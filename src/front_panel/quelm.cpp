@@ -1,6 +1,8 @@
 #include "front_panel/quelm.h"
 
 #include <QCloseEvent>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QWindow>
 
 #include "front_panel/word_helpers.h"
@@ -142,12 +144,50 @@ void Quelm::cmMinimize_Click()
     showMinimized();
 }
 
+namespace {
+// Moves the window with the mouse while the left button stays down on the drag
+// strip, where the window system offers no move of its own (no window manager).
+class StripDrag : public QObject {
+public:
+    StripDrag(QWidget* strip, QWidget* window) : QObject(strip), window_(window) { strip->installEventFilter(this); }
+    void start(const QPoint& globalPos)
+    {
+        offset_ = globalPos - window_->frameGeometry().topLeft();
+        active_ = true;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (!active_)
+            return QObject::eventFilter(watched, e);
+        if (e->type() == QEvent::MouseMove) {
+            window_->move(static_cast<QMouseEvent*>(e)->globalPosition().toPoint() - offset_);
+            return true;
+        }
+        if (e->type() == QEvent::MouseButtonRelease)
+            active_ = false;
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    QWidget* window_;
+    QPoint offset_;
+    bool active_ = false;
+};
+} // namespace
+
 void Quelm::MoveBar_MouseDown(Qt::MouseButton Button)
 {
     if (Button != Qt::LeftButton)
         return;
-    if (QWindow* w = windowHandle())
-        w->startSystemMove();
+    QWindow* w = windowHandle();
+    if (w && w->startSystemMove())
+        return;
+    auto* drag = MoveBar->findChild<StripDrag*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!drag)
+        drag = new StripDrag(MoveBar, this);
+    drag->start(QCursor::pos());
 }
 
 void Quelm::Image1_MouseMove()

@@ -1,3 +1,6 @@
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -471,6 +474,35 @@ TEST(WindowKeys, MovingOverThePictureClosesThePopups)
     EXPECT_FALSE(q.QRGEdit->isHidden());
     EXPECT_FALSE(q.QRGEditSat->isHidden());
     EXPECT_EQ(q.LCDCWMem->text(), QStringLiteral("CQ TEST"));
+}
+
+TEST(WindowKeys, DragStripMovesTheWindowWithTheLeftButtonOnly)
+{
+    QuelmFixture f;
+    ASSERT_TRUE(f.load());
+    Quelm& q = *f.window;
+    q.show();
+    q.move(100, 100);
+    auto moveMouse = [&q](const QPoint& globalPos) {
+        QMouseEvent e(QEvent::MouseMove, q.MoveBar->mapFromGlobal(globalPos), globalPos, Qt::NoButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(q.MoveBar, &e);
+    };
+    const QPoint grip = q.MoveBar->mapToGlobal(QPoint(10, 5));
+
+    QCursor::setPos(grip);
+    q.MoveBar_MouseDown(Qt::RightButton);
+    moveMouse(grip + QPoint(30, 20));
+    EXPECT_EQ(q.pos(), QPoint(100, 100));
+
+    q.MoveBar_MouseDown(Qt::LeftButton);
+    moveMouse(grip + QPoint(30, 20));
+    EXPECT_EQ(q.pos(), QPoint(130, 120));
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QPointF(grip + QPoint(30, 20)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(q.MoveBar, &release);
+    moveMouse(grip + QPoint(80, 80)); // after the release the window stays
+    EXPECT_EQ(q.pos(), QPoint(130, 120));
 }
 
 TEST(WindowKeys, MinimiseKey)
