@@ -7,7 +7,8 @@
 #   BUILD_DIR=b scripts/try.sh         another build folder (default ./build)
 #   TRY_SECONDS=20 scripts/try.sh      end the program after 20 s (a smoke check)
 # While it runs, lines written to $BUILD_DIR/demo/sim-control go to the
-# simulator's control channel (see tools/simulator/README.md).
+# simulator's control channel, e.g. "dial 7050000" (its "help" lists them),
+# and its answers go to $BUILD_DIR/demo/sim.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
