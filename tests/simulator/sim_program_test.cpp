@@ -122,7 +122,7 @@ TEST(SimulatorProgram, ServesTheDeviceAndTakesCommandsUntilItsInputEnds)
     EXPECT_EQ(sim.command("dial 3550000"), "ok");
     EXPECT_EQ(client.readFrames(1), std::vector<Bytes>{hex("FE FE 00 56 00 00 00 55 03 00 FD")});
     EXPECT_EQ(sim.command("mode XX").rfind("error: ", 0), 0u);
-    EXPECT_EQ(sim.command("status").rfind("ok VFO A A 3550000 USB", 0), 0u);
+    EXPECT_EQ(sim.command("status\r").rfind("ok vfo A, A 3550000 USB, B 7050000 LSB, split off", 0), 0u);
 
     sim.closeInput();
     EXPECT_EQ(sim.exitStatus(), 0);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
 #include "simulator/bank_file.h"
 #include "simulator/simulator_impl.h"
@@ -62,7 +63,9 @@ std::optional<int> optionalNumber(std::istringstream& args, int fallback)
 
 std::string RadioSimulator::Impl::control(const std::string& text)
 {
-    std::istringstream args(text);
+    // Lines may come with a carriage return from a terminal or a file.
+    const auto end = text.find_last_not_of(" \t\r\n");
+    std::istringstream args(end == std::string::npos ? std::string() : text.substr(0, end + 1));
     std::string verb;
     if (!(args >> verb))
         return "ok";  // an empty line is no command
@@ -294,14 +297,15 @@ std::string RadioSimulator::Impl::cmdStatus() const
 {
     const auto& st = model.state();
     std::ostringstream out;
-    out << "ok VFO " << (st.selectedVfo ? 'B' : 'A');
+    out << "ok vfo " << (st.selectedVfo ? 'B' : 'A');
     for (int v = 0; v < 2; ++v)
-        out << (v ? " B " : " A ") << st.vfo[static_cast<std::size_t>(v)].frequencyHz << ' '
+        out << (v ? ", B " : ", A ") << st.vfo[static_cast<std::size_t>(v)].frequencyHz << ' '
             << modeName(st.vfo[static_cast<std::size_t>(v)].mode);
-    out << " split " << (st.split ? "on" : "off") << " duplex " << std::hex << int(st.duplex) << " step "
-        << int(st.stepCode) << std::dec << (st.transmitting ? " TX" : " RX") << " S " << st.sMeter
-        << " device " << (port.isOpen() ? port.path() : std::string("unplugged"))
-        << (port.isOpen() && port.clientOpen() ? " open" : "");
+    char codes[64];
+    std::snprintf(codes, sizeof codes, ", split %s, duplex %02X, step %02X, ", st.split ? "on" : "off",
+                  st.duplex, st.stepCode);
+    out << codes << (st.transmitting ? "TX" : "RX") << ", S " << st.sMeter << ", "
+        << (port.isOpen() ? port.path() + (port.clientOpen() ? " (open)" : " (closed)") : std::string("unplugged"));
     return out.str();
 }
 
