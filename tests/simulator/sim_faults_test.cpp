@@ -58,6 +58,19 @@ TEST_F(FaultTest, LateAnswerComesAfterMoreThanATenthOfASecond)
     EXPECT_GT(SteadyClock::now() - echoed, 100ms);
 }
 
+TEST_F(FaultTest, EchoesDoNotWaitBehindALateAnswer)
+{
+    sim.control("late 150");
+    client->send(kQuery);
+    EXPECT_EQ(client->readBytes(6), hex(kQuery));
+    client->send("FE FE 56 E0 04 FD");  // asked again while the answer is held back
+    const auto frames = client->readFrames(3, 1000ms);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0], hex("FE FE 56 E0 04 FD"));
+    EXPECT_EQ(frames[1], hex("FE FE E0 56 03 00 40 07 14 00 FD"));  // answers keep their order
+    EXPECT_EQ(frames[2], hex("FE FE E0 56 04 01 01 FD"));
+}
+
 TEST_F(FaultTest, GarbageAndForeignFramesGoOutUnasked)
 {
     ASSERT_EQ(sim.control("garbage"), "ok");

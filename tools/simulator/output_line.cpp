@@ -17,6 +17,13 @@ void OutputLine::push(const Bytes& frame, Origin origin, Clock::time_point now)
     if (frame.empty())
         return;
     Item item{frame, 0, now, Duration(0)};
+    if (origin == Origin::Echo) {
+        // The echo is the bus itself: it does not wait behind a late answer.
+        const auto waiting = std::find_if(queue_.begin(), queue_.end(),
+                                          [&](const Item& i) { return i.sent == 0 && i.notBefore > now; });
+        queue_.insert(waiting, std::move(item));
+        return;
+    }
     if (origin == Origin::Radio && late_) {
         item.notBefore = now + *late_;
         late_.reset();
