@@ -1,33 +1,88 @@
 #!/usr/bin/env bash
-# Starts Quelm on a virtual X display and saves a picture of its front panel as
-# docs/panel.png. Usage: scripts/screenshot.sh [build-dir]   (default: build)
-# Needs xvfb-run (package xvfb) and ImageMagick's import.
+# Starts Quelm on a virtual X display and saves pictures of its front panel:
+#   docs/panel.png     as the program starts, the link closed (display dark)
+#   docs/panel-on.png  after the POWER key has opened the link to the bundled
+#                      IC-746 simulator (only when quelm-sim has been built)
+# Usage: scripts/screenshot.sh [build-dir]   (default: build)
+# Needs xvfb-run (package xvfb), ImageMagick's import and python3 (for the click).
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 program="$build/bin/quelm"
-out="$here/docs/panel.png"
+sim="$build/bin/quelm-sim"
 
 if [[ ! -x "$program" ]]; then
     echo "no program at $program: build first (cmake --build $build)" >&2
     exit 1
 fi
 
-# A settings store of its own, so that a screenshot neither reads nor moves the
-# user's saved window placement.
-config="$(mktemp -d)"
-trap 'rm -rf "$config"' EXIT
+# A program folder and a settings store of their own, so that a screenshot
+# neither reads nor moves the user's saved state and window placement.
+work="$(mktemp -d)"
+sim_pid=""
+cleanup() {
+    [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$program" "$work/quelm"
+cp "$here/quelm.ini" "$work/quelm.ini"
 
-XDG_CONFIG_HOME="$config" HOME="$config" QT_QPA_PLATFORM=xcb \
-xvfb-run --auto-servernum --server-args="-screen 0 701x337x24" \
-    bash -c '
-        "$1" &
-        pid=$!
-        sleep 3
-        import -window root "$2"
-        kill "$pid"
-        wait "$pid" 2>/dev/null || true
-    ' _ "$program" "$out"
+# Presses the left button at x, y on the X display named by $DISPLAY.
+cat > "$work/click.py" <<'PY'
+import ctypes, sys, time
+x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+xtst = ctypes.cdll.LoadLibrary("libXtst.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+d = x11.XOpenDisplay(None)
+if not d:
+    sys.exit("no X display")
+xtst.XTestFakeMotionEvent(d, -1, int(sys.argv[1]), int(sys.argv[2]), 0)
+x11.XSync(d, 0)
+time.sleep(0.2)
+xtst.XTestFakeButtonEvent(d, 1, 1, 0)
+x11.XSync(d, 0)
+time.sleep(0.1)
+xtst.XTestFakeButtonEvent(d, 1, 0, 0)
+x11.XSync(d, 0)
+PY
 
-echo "saved $out"
+shoot() { # program-folder picture [click]
+    XDG_CONFIG_HOME="$work/config" HOME="$work" QT_QPA_PLATFORM=xcb \
+    xvfb-run --auto-servernum --server-args="-screen 0 701x337x24" \
+        bash -c '
+            "$1/quelm" &
+            pid=$!
+            sleep 3
+            if [[ -n "$3" ]]; then
+                python3 "$1/click.py" 64 48   # the POWER key
+                sleep 4                      # the state push takes about two seconds
+            fi
+            import -window root "$2"
+            kill "$pid"
+            wait "$pid" 2>/dev/null || true
+        ' _ "$work" "$2" "${3:-}"
+    echo "saved $2"
+}
+
+shoot "$work" "$here/docs/panel.png"
+
+if [[ -x "$sim" ]]; then
+    link="$work/ic746"
+    sed -i -e "s|^port .*|port $link|" "$work/quelm.ini"
+    # The simulator reads control commands from its input; an idle pipe keeps it running.
+    (sleep 60 | "$sim" --link "$link" --smeter 140 > "$work/sim.log" 2>&1) &
+    sim_pid=$!
+    for _ in $(seq 100); do [[ -e "$link" ]] && break; sleep 0.05; done
+    if [[ -e "$link" ]]; then
+        shoot "$work" "$here/docs/panel-on.png" click
+    else
+        echo "the simulator made no link; no picture with the link open" >&2
+    fi
+fi

@@ -96,7 +96,7 @@ const ControlSpec kControls[] = {
     {"LCDModo", 212, 48, 71, 21, "", Face::DigitalText, 14.25, true, kNoColour, "USB", true},
     {"LCDCHText", 286, 54, 14, 11, "", Face::Small, 6.75, true, kNoColour, "CH", true},
     {"LCDCH", 300, 46, 36, 23, "", Face::Digits, 21.75, true, kNoColour, "01", true},
-    {"LCDStep", 350, 48, 67, 21, "", Face::Digits, 14.25, true, kNoColour, "1", true},
+    {"LCDStep", 350, 48, 67, 21, "", Face::DigitalText, 14.25, true, kNoColour, "1", true},
     {"QRG", 210, 62, 205, 47, "", Face::Digits, 33.75, true, kNoColour, "50,110.00", true},
     {"LCDVFO", 332, 98, 35, 21, "", Face::Small, 6.75, true, kNoColour, "VFOA", true},
     {"LCDAGC", 252, 138, 61, 13, "AGC control", Face::Small, 6.75, true, kBlue, "AGC FAST", true},
@@ -173,7 +173,7 @@ QString widestText(const ControlSpec& c)
     if (name == QLatin1String("LCDModo"))
         return QStringLiteral("RTTY-R");
     if (name == QLatin1String("LCDStep"))
-        return QStringLiteral("12.5");
+        return QStringLiteral("12.5 KHz");
     if (name == QLatin1String("LCDSat"))
         return QStringLiteral("XXXXXXX");
     return QString::fromLatin1(c.caption);
