@@ -104,6 +104,7 @@ void BM_ReadFrameBurst(benchmark::State& state)
 {
     FakeClock clock;
     FakeSerialPort port(&clock);
+    port.setPortOpen(true);
     MemorySettingsStore settings;
     const double cmdDelay = 0.1;
     const int address = kRadio;
