@@ -14,8 +14,6 @@ namespace quelm {
 
 namespace {
 const QString kPlacement = QStringLiteral("Quelm");
-// How long closing waits for the wave device to report that it is shut.
-constexpr double kWaveCloseWait = 2.0;
 
 QString listed(const QString& intro, const QStringList& items)
 {
@@ -114,20 +112,11 @@ void Quelm::Form_Unload()
     unloaded_ = true;
     SaveFormPos(*this, platform.settings, kPlacement);
     // The memory editor, once it exists, is closed here.
-    if (isOn(st.PowerOn))
-        closeLinkForUnload();
+    // The port may be open with PowerOn still false while the push runs; closing
+    // it here also ends that push at its next pause.
+    if (isOn(st.PowerOn) || platform.serial.portOpen())
+        shutLink();
     SaveLastState();
-}
-
-void Quelm::closeLinkForUnload()
-{
-    TimerS->setEnabled(false);
-    Timer1->setEnabled(false);
-    platform.serial.setPortOpen(false);
-    platform.wave.command(QStringLiteral("stop"));
-    platform.wave.command(QStringLiteral("close"));
-    platform.waits.servingWaitUntil(kWaveCloseWait,
-                                    [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
 }
 
 void Quelm::SaveLastState()

@@ -9,11 +9,6 @@
 
 namespace quelm {
 
-namespace {
-// How long closing waits for the wave device to report that it is shut.
-constexpr double kWaveCloseWait = 2.0;
-} // namespace
-
 void Quelm::cmPower_Click()
 {
     // The push serves window events in its pauses; a press then must not open
@@ -147,16 +142,21 @@ bool Quelm::pushState()
     return paused();
 }
 
-void Quelm::closeLink()
+void Quelm::shutLink()
 {
     TimerS->setEnabled(false);
     Timer1->setEnabled(false);
     platform.serial.setPortOpen(false);
     platform.wave.command(QStringLiteral("stop"));
     platform.wave.command(QStringLiteral("close"));
-    cmPlay->setText(QStringLiteral("PLAY"));
     platform.waits.servingWaitUntil(kWaveCloseWait,
                                     [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
+}
+
+void Quelm::closeLink()
+{
+    shutLink();
+    cmPlay->setText(QStringLiteral("PLAY"));
     LCDOff->setVisible(true);
     LCDRX->setVisible(false);
     st.PowerOn = kFalse;

@@ -48,6 +48,9 @@ public:
     // The panel art that the window shows and takes its outline from (701 x 337).
     static QImage panelPicture();
 
+    // How long closing waits for the wave device to report that it is not open.
+    static constexpr double kWaveCloseWait = 2.0;
+
     OperatingState st;
     Platform& platform;
     RadioLink link;
@@ -118,6 +121,9 @@ public:
     // Closes the link as the power key does: timers, port, wave device, indicators,
     // PowerOn last. Safe to call when it is already closed (power_key.cpp).
     void closeLink();
+    // The part of closing that the unload step shares: timers, port, wave device
+    // (with a bounded wait); captions and PowerOn stay as they are.
+    void shutLink();
 
     // ---- Controls (every control of the panel exists from construction)
     PanelImage* Image1 = nullptr;
@@ -225,7 +231,6 @@ private:
     void layoutControls();   // panel_layout.cpp
     void connectHandlers();  // quelm.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
-    void closeLinkForUnload();                               // form_load.cpp
 
     bool unloaded_ = false;
 
