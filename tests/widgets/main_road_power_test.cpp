@@ -283,6 +283,22 @@ TEST_F(PowerFixture, ASecondPressDuringThePushDoesNotOpenThePortAgain)
     EXPECT_TRUE(f.fake.serial.portOpen());
 }
 
+TEST_F(PowerFixture, ClosingTheWindowDuringThePushClosesThePortAndEndsThePush)
+{
+    f.fake.events.post([&] { q->Form_Unload(); }, f.fake.clock.now() + 0.35);
+
+    q->cmPower_Click();
+
+    const size_t sentBeforeClose = f.fake.serial.writes().size();
+    EXPECT_GT(sentBeforeClose, 0u);
+    EXPECT_LT(sentBeforeClose, 15u);
+    EXPECT_FALSE(f.fake.serial.portOpen());
+    EXPECT_FALSE(q->Timer1->isActive());
+    EXPECT_FALSE(q->TimerS->isActive());
+    EXPECT_FALSE(isOn(q->st.PowerOn));
+    EXPECT_TRUE(f.fake.messages.criticals.isEmpty());
+}
+
 TEST_F(PowerFixture, AWriteFailureDuringThePushClosesTheLinkWithOneMessage)
 {
     f.fake.events.post([&] { f.fake.serial.setWriteFails(QStringLiteral("Input/output error")); },
