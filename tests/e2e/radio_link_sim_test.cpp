@@ -13,35 +13,12 @@
 #include "platform/serial_port_qt.h"
 #include "radio_link/radio_link.h"
 #include "simulator/radio_simulator.h"
+#include "support/map_grid.h"
 
 using namespace quelm;
 
 namespace {
 
-class SheetGrid final : public MemoryGrid {
-public:
-    QString cellText(int row, int col) override
-    {
-        const auto it = cells.find({row, col});
-        if (it == cells.end())
-            return {};
-        if (const auto* t = std::get_if<QString>(&it->second))
-            return *t;
-        return QString::number(std::get<double>(it->second));
-    }
-    double cellNumber(int row, int col) override
-    {
-        const auto it = cells.find({row, col});
-        if (it == cells.end())
-            return 0;
-        const auto* n = std::get_if<double>(&it->second);
-        return n ? *n : 0;
-    }
-    void setCellText(int row, int col, const QString& text) override { cells[{row, col}] = text; }
-    void setCellNumber(int row, int col, double number) override { cells[{row, col}] = number; }
-
-    std::map<std::pair<int, int>, std::variant<QString, double>> cells;
-};
 
 sim::SimulatorOptions steadyMeter()
 {
@@ -170,7 +147,7 @@ TEST_F(RadioLinkSim, KeyerMemoryWrittenThenReadBack)
 
 TEST_F(RadioLinkSim, ChannelWrittenFromOneRowAndReadIntoAnother)
 {
-    SheetGrid grid;
+    MapGrid grid;
     link.setMemoryGrid(&grid);
     grid.setCellText(12, 1, "Rpt");
     grid.setCellNumber(12, 2, 145500);

@@ -5,23 +5,17 @@
 #include <gtest/gtest.h>
 
 #include "radio_link/civ_codec.h"
+#include "support/civ_frames.h"
 
 using namespace quelm;
+using namespace testframes;
 using namespace quelm::civ;
 
 namespace {
 
 constexpr int kRadio = 0x56;
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
 
-std::string shown(const QByteArray& bytes)
-{
-    return bytes.toHex(' ').toUpper().toStdString();
-}
 
 QString decodeText(const QByteArray& bytes)
 {

@@ -7,51 +7,16 @@
 #include "platform/fakes.h"
 #include "radio_link/civ_codec.h"
 #include "radio_link/radio_link.h"
+#include "support/civ_frames.h"
+#include "support/map_grid.h"
 
 using namespace quelm;
+using namespace testframes;
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
 
-std::string shown(const QByteArray& bytes)
-{
-    return bytes.toHex(' ').toUpper().toStdString();
-}
 
-// A sheet of cells by row and column.
-class MapGrid final : public MemoryGrid {
-public:
-    QString cellText(int row, int col) override
-    {
-        const auto it = cells.find({row, col});
-        if (it == cells.end())
-            return {};
-        if (const auto* t = std::get_if<QString>(&it->second))
-            return *t;
-        return QString::number(std::get<double>(it->second));
-    }
-    double cellNumber(int row, int col) override
-    {
-        const auto it = cells.find({row, col});
-        if (it == cells.end())
-            return 0;
-        if (const auto* n = std::get_if<double>(&it->second))
-            return *n;
-        bool ok = false;
-        const double v = std::get<QString>(it->second).toDouble(&ok);
-        return ok ? v : 0;
-    }
-    void setCellText(int row, int col, const QString& text) override { cells[{row, col}] = text; }
-    void setCellNumber(int row, int col, double number) override { cells[{row, col}] = number; }
-    bool hasRow(int row) override { return row >= 1 && row <= lastRow; }
-
-    std::map<std::pair<int, int>, std::variant<QString, double>> cells;
-    int lastRow = 99;
-};
 
 class RadioLinkTest : public ::testing::Test {
 protected:

@@ -12,28 +12,14 @@
 #include "front_panel/quelm.h"
 #include "support/quelm_fixture.h"
 #include "window_support/vexlan_prog_bar.h"
+#include "support/civ_frames.h"
 
 using namespace quelm;
+using namespace testframes;
 
 namespace {
 
-QByteArray sent(std::initializer_list<int> body)
-{
-    QByteArray f("\xFE\xFE\x56\xE0", 4);
-    for (int b : body)
-        f.append(static_cast<char>(b));
-    f.append('\xFD');
-    return f;
-}
 
-QByteArray fromRadio(std::initializer_list<int> body)
-{
-    QByteArray f("\xFE\xFE\xE0\x56", 4);
-    for (int b : body)
-        f.append(static_cast<char>(b));
-    f.append('\xFD');
-    return f;
-}
 
 // Frames as hex text, so a failing comparison reads as bytes.
 std::vector<std::string> written(const FakeSerialPort& port)

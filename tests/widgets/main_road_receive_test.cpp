@@ -9,21 +9,13 @@
 #include "front_panel/quelm.h"
 #include "support/quelm_fixture.h"
 #include "window_support/vexlan_prog_bar.h"
+#include "support/civ_frames.h"
 
 using namespace quelm;
+using namespace testframes;
 
 namespace {
 
-QByteArray fromRadio(std::initializer_list<int> body, int destination = 0xE0)
-{
-    QByteArray f;
-    for (int b : {0xFE, 0xFE, destination, 0x56})
-        f.append(static_cast<char>(b));
-    for (int b : body)
-        f.append(static_cast<char>(b));
-    f.append('\xFD');
-    return f;
-}
 
 // A frequency report (transceive, to address 00) of `hz`, five BCD bytes least
 // significant pair first.

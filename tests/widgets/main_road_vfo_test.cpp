@@ -6,19 +6,13 @@
 
 #include "front_panel/quelm.h"
 #include "support/quelm_fixture.h"
+#include "support/civ_frames.h"
 
 using namespace quelm;
+using namespace testframes;
 
 namespace {
 
-QByteArray sent(std::initializer_list<int> body)
-{
-    QByteArray f("\xFE\xFE\x56\xE0", 4);
-    for (int b : body)
-        f.append(static_cast<char>(b));
-    f.append('\xFD');
-    return f;
-}
 
 struct VfoFixture : ::testing::Test {
     QuelmFixture f;
