@@ -12,6 +12,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
   fonts-dseg fonts-dejavu-core
+  python3
 )
 
 missing() {
