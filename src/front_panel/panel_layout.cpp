@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include "front_panel/quelm.h"
+#include "front_panel/steps.h"
 #include "window_support/vexlan_prog_bar.h"
 
 namespace quelm {
@@ -274,12 +275,6 @@ QPixmap lamp(const QColor& colour)
     return pm;
 }
 
-const QStringList kStepTexts = {
-    QStringLiteral("     10 Hz"), QStringLiteral("   100 Hz"), QStringLiteral("     1 KHz"),
-    QStringLiteral("     5 KHz"), QStringLiteral("   10 KHz"), QStringLiteral("12.5 KHz"),
-    QStringLiteral("   20 KHz"),  QStringLiteral("   25 KHz"),
-};
-
 void styleDisplayField(LcdLabel* l, const ControlSpec& c)
 {
     if (c.colour != kNoColour)
@@ -307,8 +302,6 @@ void styleKey(PanelKey* k, const ControlSpec& c, const QCursor& pointer)
 }
 
 } // namespace
-
-const QStringList& stepListTexts() { return kStepTexts; }
 
 QStringList panelControlNames()
 {
@@ -370,7 +363,7 @@ void styleIndicators(Quelm& q)
 
 void preparePopups(Quelm& q)
 {
-    q.cmbStep->addItems(kStepTexts);
+    q.cmbStep->addItems(steps::listTexts());
     for (PopupList* l : {q.cmbStep, q.cmbBandStack}) {
         l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

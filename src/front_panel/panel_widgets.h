@@ -21,8 +21,6 @@ unsigned int toWinColor(const QColor& c);
 constexpr unsigned int kBlue = 0x00C00000;  // the panel's "on"
 constexpr unsigned int kGrey = 0x00C0C0C0;  // the panel's "off"
 
-// The eight texts of the step list, in list order, leading blanks included.
-const QStringList& stepListTexts();
 // The names of the controls that the panel's geometry table places.
 QStringList panelControlNames();
 

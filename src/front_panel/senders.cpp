@@ -3,31 +3,15 @@
 // is open; with the link closed the display and state steps still run and the
 // call ends quietly, so no key, timer or other window can fail on a closed port.
 
-#include <array>
-#include <utility>
+#include <optional>
 
 #include "front_panel/quelm.h"
+#include "front_panel/steps.h"
 #include "operating_aids/satellite_conversion.h"
 #include "platform/conversions.h"
 #include "platform/errors.h"
 
 namespace quelm {
-
-namespace {
-
-// The caption of each step the radio knows; any other step leaves the field alone.
-const std::array<std::pair<double, const char*>, 8> kStepCaptions{{
-    {10, "10 Hz"},
-    {100, "100 Hz"},
-    {1000, "1 KHz"},
-    {5000, "5 KHz"},
-    {10000, "10 KHz"},
-    {12500, "12.5 KHz"},
-    {20000, "20 KHz"},
-    {25000, "25 KHz"},
-}};
-
-} // namespace
 
 bool Quelm::sendOnLink(const std::function<void()>& write)
 {
@@ -84,12 +68,8 @@ void Quelm::RadioSetVFO(const QString& VFO)
 void Quelm::RadioSetStep()
 {
     const double step = st.VFOStep[st.VFOActive];
-    for (const auto& [hz, caption] : kStepCaptions) {
-        if (hz == step) {
-            LCDStep->setCaption(QString::fromLatin1(caption));
-            break;
-        }
-    }
+    if (const std::optional<QString> caption = steps::caption(step))
+        LCDStep->setCaption(*caption);
     sendOnLink([&] { link.sendSetStep(step); });
 }
 

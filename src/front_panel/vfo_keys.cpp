@@ -2,25 +2,14 @@
 // the mode field's change handler and the three mode keys.
 
 #include <array>
-#include <utility>
+#include <optional>
 
 #include "front_panel/quelm.h"
+#include "front_panel/steps.h"
 
 namespace quelm {
 
 namespace {
-
-// The step list as the operator sees it; the blanks line the texts up.
-const std::array<std::pair<const char*, double>, 8> kStepList{{
-    {"     10 Hz", 10},
-    {"   100 Hz", 100},
-    {"     1 KHz", 1000},
-    {"     5 KHz", 5000},
-    {"   10 KHz", 10000},
-    {"12.5 KHz", 12500},
-    {"   20 KHz", 20000},
-    {"   25 KHz", 25000},
-}};
 
 struct ModeStep {
     const char* from; // nullptr: any other caption
@@ -80,10 +69,6 @@ void Quelm::cmStep_Click()
 {
     if (!isOn(st.PowerOn))
         return;
-    if (cmbStep->count() == 0) {
-        for (const auto& [text, hz] : kStepList)
-            cmbStep->addItem(QString::fromLatin1(text));
-    }
     cmbStep->setVisible(true);
     cmbStep->raise();
 }
@@ -92,12 +77,8 @@ void Quelm::cmbStep_Click()
 {
     const QListWidgetItem* item = cmbStep->currentItem();
     const QString chosen = item ? item->text() : QString();
-    for (const auto& [text, hz] : kStepList) {
-        if (chosen == QLatin1String(text)) {
-            st.VFOStep[st.VFOActive] = hz;
-            break;
-        }
-    }
+    if (const std::optional<double> hz = steps::forListText(chosen))
+        st.VFOStep[st.VFOActive] = *hz;
     // With the link closed the step is kept and shown; RadioSetStep sends nothing then.
     RadioSetStep();
     cmbStep->setVisible(false);
