@@ -111,8 +111,7 @@ void Quelm::ChangeSet(const QString& What, int Value)
     // The level is kept whether or not it can reach the radio (the link stores it
     // itself before it sends).
     if (!platform.serial.portOpen()) {
-        platform.settings.saveSetting(QStringLiteral("Quelm"), QStringLiteral("Slider"), What,
-                                      conv::numberText(Value));
+        link.storeLevel(What, Value);
         return;
     }
     sendOnLink([&] { link.ChangeSet(What, Value); });

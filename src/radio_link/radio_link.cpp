@@ -53,10 +53,15 @@ void RadioLink::sendSetSplit(bool split) { writeFrame(civ::setSplitFrame(radioAd
 void RadioLink::sendSetDuplex(const QString& tipo) { writeFrame(civ::setDuplexFrame(radioAddress_, tipo)); }
 void RadioLink::sendReadS() { writeFrame(civ::readSFrame(radioAddress_)); }
 
+void RadioLink::storeLevel(const QString& what, int value)
+{
+    settings_.saveSetting(QStringLiteral("Quelm"), QStringLiteral("Slider"), what, conv::numberText(value));
+}
+
 void RadioLink::ChangeSet(const QString& what, int value)
 {
     // Stored first, so the level survives a frame that cannot be written.
-    settings_.saveSetting(QStringLiteral("Quelm"), QStringLiteral("Slider"), what, conv::numberText(value));
+    storeLevel(what, value);
     writeFrame(civ::levelFrame(radioAddress_, what, value));
 }
 

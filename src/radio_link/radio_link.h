@@ -45,6 +45,8 @@ public:
     void sendReadS();                            // 15 02
     // Stores the level under "Slider"/what first, then frame 14.
     void ChangeSet(const QString& what, int value);
+    // The storing step of ChangeSet alone: the level as number text under "Slider".
+    void storeLevel(const QString& what, int value);
     // 16; "RIT" sends nothing (the radio keeps its own RIT state).
     void sendSetOnOff(const QString& what, bool value, std::optional<int> value2 = std::nullopt);
     void sendReadMemoryKeyer(int mem);                            // 1A 02 mem
