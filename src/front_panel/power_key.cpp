@@ -120,26 +120,22 @@ bool Quelm::pushState()
             return false;
     }
 
-    if (st.AGCMode == 0) {
-        LCDAGC->setForeColor(kGrey);
-        LCDAGC->setCaption(QStringLiteral("AGC OFF"));
-    } else {
-        LCDAGC->setForeColor(kBlue);
-        LCDAGC->setCaption(st.AGCMode == 1 ? QStringLiteral("AGC FAST") : QStringLiteral("AGC SLOW"));
-    }
+    showThreeWay(LCDAGC, st.AGCMode, {QStringLiteral("AGC OFF"), QStringLiteral("AGC FAST"), QStringLiteral("AGC SLOW")});
     RadioSetOnOff(QStringLiteral("AGC"), true, st.AGCMode);
     if (!paused())
         return false;
 
-    if (st.DuplexMode == 0) {
-        LCDDUP->setForeColor(kGrey);
-        LCDDUP->setCaption(QStringLiteral("DUP OFF"));
-    } else {
-        LCDDUP->setForeColor(kBlue);
-        LCDDUP->setCaption(st.DuplexMode == 1 ? QStringLiteral("DUP-") : QStringLiteral("DUP+"));
-    }
+    showThreeWay(LCDDUP, st.DuplexMode, {QStringLiteral("DUP OFF"), QStringLiteral("DUP-"), QStringLiteral("DUP+")});
     RadioSetDuplex(LCDDUP->caption());
     return paused();
+}
+
+void Quelm::showThreeWay(LcdLabel* field, int mode, const std::array<QString, 3>& captions)
+{
+    // Off is grey; mode 1 has its own caption, and every other value (a damaged
+    // saved state included) shows the third.
+    field->setForeColor(mode == 0 ? kGrey : kBlue);
+    field->setCaption(captions[mode == 0 ? 0 : mode == 1 ? 1 : 2]);
 }
 
 void Quelm::shutLink()

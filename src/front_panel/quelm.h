@@ -15,6 +15,7 @@
 // come from `link` (radio_link/radio_link.h).
 
 #include <functional>
+#include <array>
 #include <memory>
 
 #include <QWidget>
@@ -240,6 +241,8 @@ private:
     bool sendOnLink(const std::function<void()>& write);
     void showSatelliteSide(double radioKHz);      // senders.cpp
     bool pushState();                             // power_key.cpp
+    // The AGC and duplex fields: caption and colour for a three-way mode (power_key.cpp).
+    void showThreeWay(LcdLabel* field, int mode, const std::array<QString, 3>& captions);
     void actOnReply(const QString& s);            // receive_loop.cpp
     void frequencyReply(const QString& s);        // receive_loop.cpp
     void keyerReply(const QString& s);            // receive_loop.cpp
