@@ -120,12 +120,14 @@ bool Quelm::pushState()
             return false;
     }
 
-    showThreeWay(LCDAGC, st.AGCMode, {QStringLiteral("AGC OFF"), QStringLiteral("AGC FAST"), QStringLiteral("AGC SLOW")});
+    showThreeWay(LCDAGC, st.AGCMode,
+                 {QStringLiteral("AGC OFF"), QStringLiteral("AGC FAST"), QStringLiteral("AGC SLOW")});
     RadioSetOnOff(QStringLiteral("AGC"), true, st.AGCMode);
     if (!paused())
         return false;
 
-    showThreeWay(LCDDUP, st.DuplexMode, {QStringLiteral("DUP OFF"), QStringLiteral("DUP-"), QStringLiteral("DUP+")});
+    showThreeWay(LCDDUP, st.DuplexMode,
+                 {QStringLiteral("DUP OFF"), QStringLiteral("DUP-"), QStringLiteral("DUP+")});
     RadioSetDuplex(LCDDUP->caption());
     return paused();
 }
