@@ -1,12 +1,9 @@
 #include "operating_aids/satellite_conversion.h"
 
+#include "front_panel/operating_state.h"
 #include "platform/conversions.h"
 
 namespace quelm::sat {
-
-namespace {
-enum Column { Sense = 0, SatLow = 1, SatHigh = 2, TrxAtHigh = 3, TrxAtLow = 4 };
-}
 
 double cellKHz(const Cell& cell)
 {
@@ -19,22 +16,22 @@ double cellKHz(const Cell& cell)
 
 bool isNonInverting(const SatRowCells& row)
 {
-    const QString* sense = std::get_if<QString>(&row[Sense]);
+    const QString* sense = std::get_if<QString>(&row[SatSense]);
     return sense && *sense == QLatin1String("N");
 }
 
 double displayConversion(const SatRowCells& row, double radioKHz)
 {
     if (isNonInverting(row))
-        return (cellKHz(row[SatLow]) + radioKHz) - cellKHz(row[TrxAtLow]);
-    return cellKHz(row[SatHigh]) - (radioKHz - cellKHz(row[TrxAtHigh]));
+        return (cellKHz(row[SatQrgLow]) + radioKHz) - cellKHz(row[TrxQrgAtLow]);
+    return cellKHz(row[SatQrgHigh]) - (radioKHz - cellKHz(row[TrxQrgAtHigh]));
 }
 
 double entryConversion(const SatRowCells& row, double satelliteKHz)
 {
     if (isNonInverting(row))
-        return (cellKHz(row[TrxAtHigh]) + satelliteKHz) - cellKHz(row[SatHigh]);
-    return cellKHz(row[TrxAtLow]) - (satelliteKHz - cellKHz(row[SatLow]));
+        return (cellKHz(row[TrxQrgAtHigh]) + satelliteKHz) - cellKHz(row[SatQrgHigh]);
+    return cellKHz(row[TrxQrgAtLow]) - (satelliteKHz - cellKHz(row[SatQrgLow]));
 }
 
 } // namespace quelm::sat
