@@ -44,11 +44,6 @@ void PanelKey::mouseDoubleClickEvent(QMouseEvent* e)
     emit doubleClicked();
 }
 
-void PanelKey::changeEvent(QEvent* e)
-{
-    QLabel::changeEvent(e);
-}
-
 LcdLabel::LcdLabel(QWidget* parent) : QLabel(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);

@@ -40,7 +40,6 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
-    void changeEvent(QEvent* e) override;
 
 private:
     bool pressedInside_ = false;
