@@ -40,7 +40,12 @@ int main(int argc, char* argv[])
         return quelm::QuelmApplication::kFailureExitCode;
     }
     // From here on a failure writes the last radio state as closing the window does.
-    app.setSaveState([&window] { window->Form_Unload(); });
+    // The state goes first: a failure inside the unload step itself would otherwise
+    // find the unload already begun and leave it unwritten.
+    app.setSaveState([&window] {
+        window->SaveLastState();
+        window->Form_Unload();
+    });
     window->show();
     try {
         return app.exec();
