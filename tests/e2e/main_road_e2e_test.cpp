@@ -23,6 +23,7 @@
 #include "platform/waits.h"
 #include "platform/wave_device.h"
 #include "simulator/radio_simulator.h"
+#include "support/port_alias.h"
 #include "window_support/vexlan_prog_bar.h"
 
 using namespace quelm;
@@ -87,11 +88,12 @@ protected:
         radio.stop();
     }
 
-    static sim::SimulatorOptions options()
+    static sim::SimulatorOptions options(const std::string& alias)
     {
         sim::SimulatorOptions o;
         o.sMeterWanders = false;
         o.sMeterStart = 40;
+        o.symlinkPath = alias;
         return o;
     }
 
@@ -101,7 +103,7 @@ protected:
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ini.write(QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
                                  "40m 7050 7000 7200\r\n20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n")
-                      .arg(QString::fromStdString(radio.devicePath()))
+                      .arg(QString::fromStdString(alias))
                       .toUtf8());
     }
 
@@ -130,7 +132,8 @@ protected:
         return out;
     }
 
-    sim::RadioSimulator radio{options()};
+    const std::string alias = testsupport::uniquePortAlias();
+    sim::RadioSimulator radio{options(alias)};
     QTemporaryDir folder;
     MemorySettingsStore settings;
     std::unique_ptr<LiveProgram> program;
@@ -234,7 +237,7 @@ TEST_F(MainRoadLive, TheRadioGoingAwayMidSessionIsReportedAndClosesTheLink)
     ASSERT_EQ(radio.control("unplug"), "ok");
 
     ASSERT_TRUE(eventually([&] { return !program->messages.criticals.isEmpty(); }));
-    EXPECT_TRUE(program->messages.criticals[0].contains(QStringLiteral("/dev/")))
+    EXPECT_TRUE(program->messages.criticals[0].contains(QString::fromStdString(alias)))
         << program->messages.criticals[0].toStdString();
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_FALSE(program->serial.portOpen());

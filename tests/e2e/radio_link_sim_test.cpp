@@ -14,17 +14,19 @@
 #include "radio_link/radio_link.h"
 #include "simulator/radio_simulator.h"
 #include "support/map_grid.h"
+#include "support/port_alias.h"
 
 using namespace quelm;
 
 namespace {
 
 
-sim::SimulatorOptions steadyMeter()
+sim::SimulatorOptions steadyMeter(const std::string& alias)
 {
     sim::SimulatorOptions o;
     o.sMeterWanders = false;
     o.sMeterStart = 120;
+    o.symlinkPath = alias;
     return o;
 }
 
@@ -33,7 +35,7 @@ protected:
     void SetUp() override
     {
         radio.start();
-        port.setCommPortPath(QString::fromStdString(radio.devicePath()));
+        port.setCommPortPath(QString::fromStdString(alias));
         port.setSettings(QStringLiteral("9600,n,8,1"));
         port.setPortOpen(true);
     }
@@ -64,7 +66,8 @@ protected:
         return replies(count);
     }
 
-    sim::RadioSimulator radio{steadyMeter()};
+    const std::string alias = testsupport::uniquePortAlias();
+    sim::RadioSimulator radio{steadyMeter(alias)};
     SteadyClock clock;
     QtSerialPort port;
     MemorySettingsStore settings;

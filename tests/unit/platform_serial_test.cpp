@@ -22,6 +22,7 @@
 
 #include "platform/errors.h"
 #include "platform/serial_port_qt.h"
+#include "support/port_alias.h"
 
 using namespace quelm;
 
@@ -35,10 +36,18 @@ public:
     PtyPair()
     {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0)
-            slave_ = QString::fromLocal8Bit(::ptsname(master_));
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return;
+        const std::string alias = testsupport::uniquePortAlias();
+        if (::symlink(::ptsname(master_), alias.c_str()) == 0)
+            slave_ = QString::fromStdString(alias);
     }
-    ~PtyPair() { closeMaster(); }
+    ~PtyPair()
+    {
+        closeMaster();
+        if (!slave_.isEmpty())
+            ::unlink(slave_.toStdString().c_str());
+    }
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
 
