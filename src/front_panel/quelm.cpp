@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "front_panel/word_helpers.h"
+#include "operating_aids/voice_recorder.h"
 
 #include "window_support/region.h"
 #include "window_support/vexlan_prog_bar.h"
@@ -21,6 +22,30 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    wireRecorder();
+}
+
+void Quelm::wireRecorder()
+{
+    RecorderRadio radio{
+        [this] { return isOn(st.PowerOn); },
+        [this](bool RX) { RadioSetRXTX(RX); },
+        [this] { return st.VFOQrg[static_cast<std::size_t>(st.VFOActive)]; },
+        [this]() -> const std::array<CQMessage, kCQEntries>& { return st.CQMsg; },
+    };
+    recorder = std::make_unique<VoiceRecorder>(RecorderControls{cmRec, cmPause, cmStop, cmPlay, cmCQ, LCDWav, TimerCQ},
+                                               std::move(radio), platform.wave, platform.waits, platform.messages,
+                                               platform.programFolder);
+    VoiceRecorder* r = recorder.get();
+    connect(cmRec, &PanelKey::clicked, r, &VoiceRecorder::cmRec_Click);
+    connect(cmPause, &PanelKey::clicked, r, &VoiceRecorder::cmPause_Click);
+    connect(cmStop, &PanelKey::clicked, r, &VoiceRecorder::cmStop_Click);
+    connect(cmPlay, &PanelKey::clicked, r, &VoiceRecorder::cmPlay_Click);
+    connect(cmCQ, &PanelKey::clicked, r, &VoiceRecorder::cmCQ_Click);
+    connect(LCDWav, &PopupList::chosen, r, &VoiceRecorder::LCDWav_Click);
+    connect(TimerCQ, &QTimer::timeout, r, &VoiceRecorder::TimerCQ_Timer);
+    connect(&platform.wave, &WaveDevice::done, r, &VoiceRecorder::MMControl1_Done);
+    connect(&platform.wave, &WaveDevice::failed, r, &VoiceRecorder::MMControl1_Failed);
 }
 
 Quelm::~Quelm() = default;

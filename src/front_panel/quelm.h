@@ -28,6 +28,7 @@
 namespace quelm {
 
 class VexlanProgBar;
+class VoiceRecorder;
 class Region;
 struct SettingsFile;
 
@@ -46,6 +47,8 @@ public:
     void SaveLastState();
     // The recorder keys' idle state with the wave device closed.
     void StopPlayer();
+    // The recorder, player and CQ caller on the recorder keys (operating_aids).
+    std::unique_ptr<VoiceRecorder> recorder;
     // The panel art that the window shows and takes its outline from (701 x 337).
     static QImage panelPicture();
 
@@ -122,9 +125,10 @@ public:
     // Closes the link as the power key does: timers, port, wave device, indicators,
     // PowerOn last. Safe to call when it is already closed (power_key.cpp).
     void closeLink();
-    // The part of closing that the unload step shares: timers, port, wave device
-    // (with a bounded wait); captions and PowerOn stay as they are.
-    void shutLink();
+    // The part of closing that the unload step shares: a running CQ cycle ended in
+    // receive, timers, port, wave device (with a bounded wait); PowerOn stays as it
+    // is. The power key also sets the PLAY caption before the wait.
+    void shutLink(bool playCaption = false);
 
     // ---- Controls (every control of the panel exists from construction)
     PanelImage* Image1 = nullptr;
@@ -231,6 +235,7 @@ private:
     void createControls();   // quelm.cpp
     void layoutControls();   // panel_layout.cpp
     void connectHandlers();  // quelm.cpp
+    void wireRecorder();     // quelm.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 
     bool unloaded_ = false;
