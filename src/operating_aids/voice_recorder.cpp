@@ -174,7 +174,7 @@ void VoiceRecorder::cmRec_Click()
 
 void VoiceRecorder::cmStop_Click()
 {
-    ++op_;
+    const int op = ++op_;
     c.TimerCQ->setEnabled(false);
     c.cmPlay->setEnabled(false);
     c.cmStop->setEnabled(false);
@@ -187,8 +187,11 @@ void VoiceRecorder::cmStop_Click()
             saveFailure = QStringLiteral("The recording \"%1\" could not be saved.\n\n%2").arg(shownFile(), reason_);
     }
     recording_ = false;
-    if (cq)
+    if (cq) {
         receive();
+        if (op_ != op)
+            return; // the port failed under it, and the link's closing has ended the cycle
+    }
     c.LCDWav->Tag.clear();
     c.cmPause->setEnabled(false);
     MMControl1.command(QStringLiteral("close"));
@@ -325,8 +328,11 @@ void VoiceRecorder::StopPlayer()
     c.cmStop->setEnabled(false);
     c.cmPause->setEnabled(false);
     MMControl1.command(QStringLiteral("stop"));
-    if (c.LCDWav->Tag == kCQ)
+    if (c.LCDWav->Tag == kCQ) {
         receive();
+        if (op_ != op)
+            return; // the port failed under it, and the link's closing has ended the cycle
+    }
     if (c.TimerCQ->enabled()) {
         c.cmStop->setEnabled(true);
         return;
