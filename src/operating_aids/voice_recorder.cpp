@@ -50,6 +50,8 @@ VoiceRecorder::VoiceRecorder(const RecorderControls& controls, RecorderRadio rad
     , messages(box)
     , folder(std::move(programFolder))
 {
+    // A coarse timer may tick up to a twentieth early; the pause is the operator's.
+    c.TimerCQ->setTimerType(Qt::PreciseTimer);
 }
 
 // ---- Device helpers
