@@ -10,10 +10,15 @@
 
 #include "front_panel/quelm.h"
 #include "platform/conversions.h"
+#include "platform/errors.h"
+#include "radio_link/civ_codec.h"
 
 namespace quelm {
 
 namespace {
+
+// Set once the operator has been told that this opening's level cannot be stored.
+const char* const kStoreWarned = "storeWarned";
 
 // A saved level as the slider can take it: halves to the even neighbour, a value
 // outside 0..255 (a damaged store) to the nearest end, text that is no number to 0.
@@ -30,6 +35,7 @@ void levelKey(Quelm& q, const char* name)
 {
     if (!isOn(q.st.PowerOn))
         return;
+    q.Slider1->setProperty(kStoreWarned, false);
     // The name first: the change that setting the value may raise already
     // belongs to the new level.
     q.Slider1->Tag = QString::fromLatin1(name);
@@ -80,7 +86,30 @@ void sendLevel(Quelm& q)
 {
     if (q.Slider1->Tag.isEmpty() || !isOn(q.st.PowerOn))
         return;
-    q.ChangeSet(q.Slider1->Tag, q.Slider1->value());
+    const QString what = q.Slider1->Tag;
+    const int value = q.Slider1->value();
+    try {
+        q.ChangeSet(what, value);
+        return;
+    } catch (const SerialError&) {
+        throw;
+    } catch (const PlatformError& e) {
+        // An unwritable settings store: a drag must neither end the program nor
+        // raise a box per movement, and the radio still gets its level.
+        if (!q.Slider1->property(kStoreWarned).toBool()) {
+            q.Slider1->setProperty(kStoreWarned, true);
+            q.platform.messages.warning(
+                QStringLiteral("The level is sent to the radio but cannot be kept for the next run.\n\n%1")
+                    .arg(e.message()));
+        }
+    }
+    if (!q.platform.serial.portOpen())
+        return;
+    try {
+        q.link.writeFrame(civ::levelFrame(q.st.RadioAddress, what, value));
+    } catch (const SerialError& e) {
+        q.LinkFailed(e.message());
+    }
 }
 
 } // namespace

@@ -8,8 +8,9 @@
 #include <memory>
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QString>
-#include <QTest>
+#include <QTimer>
 
 #include "front_panel/quelm.h"
 #include "platform/clock.h"
@@ -42,6 +43,14 @@ struct LiveProgram {
     }
 };
 
+// Runs the Qt event loop for `ms`, sleeping between events as the program does.
+inline void serveFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Serves the Qt event loop until `done` holds or `ms` have passed.
 inline bool eventually(const std::function<bool()>& done, int ms = 3000)
 {
@@ -49,7 +58,7 @@ inline bool eventually(const std::function<bool()>& done, int ms = 3000)
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        QTest::qWait(5);
+        serveFor(5);
     }
     return true;
 }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/errors.h"
+#include "support/fake_platform.h"
 #include "support/powered_panel.h"
 
 using namespace quelm;
@@ -139,4 +141,51 @@ TEST_F(LevelSlider, WithoutALevelOrWithTheLinkClosedTheSliderStoresAndSendsNothi
     EXPECT_TRUE(f.fake.serial.writes().empty());
     EXPECT_EQ(f.fake.settings.writes(), writesAtClose);
     EXPECT_EQ(stored("cmAF"), QStringLiteral(" 0"));
+}
+
+namespace {
+
+// A settings store whose "Slider" section cannot be written (a read-only folder).
+class ReadOnlyLevels final : public SettingsStore {
+public:
+    QString getSetting(const QString& a, const QString& s, const QString& k, const QString& d) override
+    {
+        return inner.getSetting(a, s, k, d);
+    }
+    void saveSetting(const QString& a, const QString& s, const QString& k, const QString& v) override
+    {
+        if (s == QLatin1String("Slider"))
+            throw PlatformError(QStringLiteral("Cannot write the settings file: it cannot be written."));
+        inner.saveSetting(a, s, k, v);
+    }
+    MemorySettingsStore inner;
+};
+
+} // namespace
+
+TEST(LevelSliderStore, AnUnwritableStoreStillSendsEveryLevelAndSaysSoOncePerOpening)
+{
+    FakePlatform fake;
+    ReadOnlyLevels store;
+    Platform platform{fake.serial, fake.clock, fake.events, fake.waits, store, fake.messages, fake.wave,
+                      fake.folder.path()};
+    QuelmFixture::writeFileIn(fake.folder.path(), QuelmFixture::defaultIni());
+    Quelm q(platform);
+    ASSERT_TRUE(q.Form_Load());
+    q.cmPower_Click();
+    fake.serial.clearWrites();
+
+    q.cmAF_Click();
+    for (int v : {30, 31, 32})
+        q.Slider1->setValue(v);
+    q.cmRFGain_Click();
+    q.Slider1->setValue(7);
+
+    // 30, 31, 32; then the RF power level opening at 0, and 7
+    ASSERT_EQ(fake.serial.writes().size(), 5u);
+    EXPECT_EQ(fake.serial.writes()[2].bytes, sent({0x14, 0x01, 0x00, 0x32}));
+    EXPECT_EQ(fake.serial.writes()[4].bytes, sent({0x14, 0x0A, 0x00, 0x07}));
+    EXPECT_EQ(fake.messages.warnings.size(), 2);
+    EXPECT_TRUE(fake.messages.criticals.isEmpty());
+    EXPECT_TRUE(isOn(q.st.PowerOn));
 }
