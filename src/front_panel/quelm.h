@@ -278,7 +278,8 @@ private:
     bool bandMessageOpen_ = false;    // the band-limit message is on screen
     bool linkFailing_ = false;        // LinkFailed is closing the link
     bool holding_ = false;            // TimerVFO runs for a held key, not a scan
-    void tuneStep(bool up, double n); // tuning_keys.cpp
+    void tuneStep(bool up, double n);           // tuning_keys.cpp
+    void pressTuningKey(bool up, bool hold);    // tuning_keys.cpp: a hold or a scan click
 };
 
 } // namespace quelm

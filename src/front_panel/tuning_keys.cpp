@@ -109,33 +109,30 @@ void stopTuning(Quelm& q)
     q.TimerVFOPress->setEnabled(false);
 }
 
-void startHold(Quelm& q, const QString& direction)
-{
-    q.TimerVFO->Tag = direction;
-    q.TimerVFOPress->Tag = QStringLiteral("1");
-    q.TimerVFO->setEnabled(true);
-    q.TimerVFOPress->setEnabled(true);
-}
-
 } // namespace
 
-void Quelm::VFOUp_MouseDown()
+void Quelm::pressTuningKey(bool up, bool hold)
 {
     if (!isOn(st.PowerOn))
         return;
-    startHold(*this, kUp);
-    holding_ = true;
-    tuneStep(true, 1);
+    // A click on either click key stops a running scan, without a step.
+    if (!hold && TimerVFO->enabled()) {
+        TimerVFO->setEnabled(false);
+        return;
+    }
+    TimerVFO->Tag = up ? kUp : kDown;
+    TimerVFOPress->Tag = QStringLiteral("1");
+    TimerVFO->setEnabled(true);
+    // Only a hold is raised after five seconds; a scan keeps one step a tick.
+    TimerVFOPress->setEnabled(hold);
+    holding_ = hold;
+    tuneStep(up, 1);
 }
 
-void Quelm::VFODown_MouseDown()
-{
-    if (!isOn(st.PowerOn))
-        return;
-    startHold(*this, kDown);
-    holding_ = true;
-    tuneStep(false, 1);
-}
+void Quelm::VFOUp_MouseDown() { pressTuningKey(true, true); }
+void Quelm::VFODown_MouseDown() { pressTuningKey(false, true); }
+void Quelm::VFOUpClick_Click() { pressTuningKey(true, false); }
+void Quelm::VFODownClick_Click() { pressTuningKey(false, false); }
 
 // A release stops a scan as well; a lost mouse ends only a hold (endHold).
 void Quelm::VFOUp_MouseUp()
@@ -173,41 +170,6 @@ void Quelm::TimerVFOPress_Timer()
 {
     TimerVFOPress->Tag = conv::plainText(raisedCount(st.VFOStep[st.VFOActive]));
     TimerVFOPress->setEnabled(false);
-}
-
-namespace {
-
-// A click starts a scan, or stops the one running (in either direction) without a step.
-bool startScan(Quelm& q, const QString& direction)
-{
-    if (q.TimerVFO->enabled()) {
-        q.TimerVFO->setEnabled(false);
-        return false;
-    }
-    q.TimerVFO->Tag = direction;
-    q.TimerVFOPress->Tag = QStringLiteral("1");
-    q.TimerVFO->setEnabled(true);
-    return true;
-}
-
-} // namespace
-
-void Quelm::VFOUpClick_Click()
-{
-    if (!isOn(st.PowerOn))
-        return;
-    holding_ = false;
-    if (startScan(*this, kUp))
-        tuneStep(true, 1);
-}
-
-void Quelm::VFODownClick_Click()
-{
-    if (!isOn(st.PowerOn))
-        return;
-    holding_ = false;
-    if (startScan(*this, kDown))
-        tuneStep(false, 1);
 }
 
 void Quelm::cmQRG_Click()
