@@ -49,15 +49,6 @@ protected:
         radio.stop();
     }
 
-    static sim::SimulatorOptions options(const std::string& alias)
-    {
-        sim::SimulatorOptions o;
-        o.sMeterWanders = false;
-        o.sMeterStart = 40;
-        o.symlinkPath = alias;
-        return o;
-    }
-
     void writeIni()
     {
         QFile ini(QDir(folder.path()).filePath(QStringLiteral("quelm.ini")));
@@ -94,7 +85,7 @@ protected:
     }
 
     const std::string alias = testsupport::uniquePortAlias();
-    sim::RadioSimulator radio{options(alias)};
+    sim::RadioSimulator radio{testsupport::steadyRadio(alias, 40)};
     QTemporaryDir folder;
     MemorySettingsStore settings;
     std::unique_ptr<LiveProgram> program;

@@ -76,17 +76,8 @@ protected:
         q->grab().save(QDir(dir).filePath(shotName));
     }
 
-    static sim::SimulatorOptions options(const std::string& alias)
-    {
-        sim::SimulatorOptions o;
-        o.sMeterWanders = false;
-        o.sMeterStart = 90;
-        o.symlinkPath = alias;
-        return o;
-    }
-
     const std::string alias = testsupport::uniquePortAlias();
-    sim::RadioSimulator radio{options(alias)};
+    sim::RadioSimulator radio{testsupport::steadyRadio(alias, 90)};
     QTemporaryDir folder;
     MemorySettingsStore settings;
     std::unique_ptr<testsupport::LiveProgram> program;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <QDeadlineTimer>
 #include <QString>
@@ -19,6 +20,7 @@
 #include "platform/serial_port_qt.h"
 #include "platform/waits.h"
 #include "platform/wave_device.h"
+#include "simulator/radio_simulator.h"
 
 namespace testsupport {
 
@@ -32,6 +34,17 @@ inline bool eventually(const std::function<bool()>& done, int ms = 3000)
         QTest::qWait(5);
     }
     return true;
+}
+
+// A simulated radio behind a link of the test's own, its S-meter standing still
+// at `sMeter` so that the polled readings are predictable.
+inline quelm::sim::SimulatorOptions steadyRadio(const std::string& alias, int sMeter)
+{
+    quelm::sim::SimulatorOptions o;
+    o.sMeterWanders = false;
+    o.sMeterStart = sMeter;
+    o.symlinkPath = alias;
+    return o;
 }
 
 struct LiveProgram {

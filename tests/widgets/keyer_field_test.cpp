@@ -34,13 +34,7 @@ struct KeyerFixture : ::testing::Test {
         f.fake.serial.clearWrites();
     }
 
-    std::vector<std::string> frames() const
-    {
-        std::vector<std::string> out;
-        for (const auto& w : f.fake.serial.writes())
-            out.push_back(shown(w.bytes));
-        return out;
-    }
+    std::vector<std::string> frames() const { return f.sentFrames(); }
 
     // The box as the receive loop opens it, with the radio's text for channel `ch`.
     void openBoxWith(int ch, const QByteArray& text)

@@ -65,13 +65,7 @@ struct SatelliteFixture : ::testing::Test {
         f.fake.serial.clearWrites();
     }
 
-    std::vector<std::string> frames() const
-    {
-        std::vector<std::string> out;
-        for (const auto& w : f.fake.serial.writes())
-            out.push_back(shown(w.bytes));
-        return out;
-    }
+    std::vector<std::string> frames() const { return f.sentFrames(); }
 
     // SAT key, then a click on the row's name; the queued Enter is still waiting.
     void pick(int row)
