@@ -21,6 +21,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    createKeyerAndSatellite();
 }
 
 Quelm::~Quelm() = default;

@@ -11,6 +11,8 @@
 //   receive_loop.cpp    Timer1_Timer, TimerS_Timer
 //   bands.cpp           IdentificaBanda, CercaBanda, RadioSetBand, CambiaQRG, band keys
 //   vfo_keys.cpp        VFO, step and mode keys
+//   keyer_and_satellite.cpp  creates the keyer field and the satellite panel
+//                       (src/operating_aids) and gives them their controls
 // The shared operating state is `st` (operating_state.h); the bytes on the wire
 // come from `link` (radio_link/radio_link.h).
 
@@ -30,6 +32,8 @@ namespace quelm {
 class VexlanProgBar;
 class Region;
 struct SettingsFile;
+class KeyerField;
+class SatellitePanel;
 
 class Quelm : public QWidget {
     Q_OBJECT
@@ -220,6 +224,10 @@ public:
     TagTimer* TimerVFOPress = nullptr;
     TagTimer* TimerCQ = nullptr;
 
+    // ---- Operating aids, each holding its own handlers (keyer_and_satellite.cpp)
+    KeyerField* keyerField = nullptr;
+    SatellitePanel* satellitePanel = nullptr;
+
     // The window's outline and the picture it is cut from.
     std::unique_ptr<Region> SkinRegion;
     QImage SkinPicture;
@@ -231,6 +239,7 @@ private:
     void createControls();   // quelm.cpp
     void layoutControls();   // panel_layout.cpp
     void connectHandlers();  // quelm.cpp
+    void createKeyerAndSatellite();  // keyer_and_satellite.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 
     bool unloaded_ = false;
