@@ -256,9 +256,11 @@ private:
     void frequencyReply(const QString& s);        // receive_loop.cpp
     void keyerReply(const QString& s);            // receive_loop.cpp
     void bandKey(const QString& band);            // bands.cpp
-    void bandLimitMessage();                      // bands.cpp
+    // The band-limit message for a frequency in no band row (bands.cpp).
+    void bandLimitMessage(bool operatorChange, bool wasOutside);
     bool pushing_ = false;            // the power key's push is running
-    bool bandMessageOpen_ = false;    // the band-limit message is on screen
+    int bandBoxesOpen_ = 0;           // band-limit messages on screen
+    bool outsideBands_ = false;       // the last frequency checked lay in no band row
     bool linkFailing_ = false;        // LinkFailed is closing the link
 };
 

@@ -24,8 +24,9 @@ struct QuelmFixture {
     FakePlatform fake;
     std::unique_ptr<quelm::Quelm> window;
 
-    // Eleven band rows (IARU region 1), port 1 at 9600,n,8,1, two CQ messages and
-    // two satellites (row 0 non-inverting, row 1 inverting), as in the repo's quelm.ini.
+    // Eleven band rows with the narrower IARU Region 1 edges (so 7201 kHz lies
+    // outside the 40 m row), port 1 at 9600,n,8,1, two CQ messages and two
+    // satellites (row 0 non-inverting, row 1 inverting).
     static QString defaultIni()
     {
         return QStringLiteral(
