@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include <QDir>
+
 #include "front_panel/quelm.h"
 #include "platform/errors.h"
 
@@ -23,11 +25,15 @@ void Quelm::cmPower_Click()
     try {
         platform.serial.setPortOpen(true);
     } catch (const SerialError& e) {
+        // The settings file is read only at start: a wrong port stays wrong
+        // however often the key is pressed.
         platform.messages.critical(
             QStringLiteral("The link to the radio could not be opened on %1.\n\n%2\n\n"
-                           "Check that the radio is connected and that no other program uses the port, "
-                           "then press the power key again.")
-                .arg(platform.serial.portName(), e.message()));
+                           "Check the cable, that the radio is on and that no other program uses the port, "
+                           "then press the power key again. If the port or its speed is wrong, correct the "
+                           "\"port\" and \"speed\" lines of %3 and start Quelm again.")
+                .arg(platform.serial.portName(), e.message(),
+                     QDir(platform.programFolder).absoluteFilePath(QStringLiteral("quelm.ini"))));
         return;
     }
 

@@ -18,6 +18,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    createKeyerAndSatellite();
 }
 
 Quelm::~Quelm() = default;

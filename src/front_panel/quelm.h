@@ -16,6 +16,8 @@
 //   function_switches.cpp  monitor, NB, notch, NR, split, TX, COMP, AGC, duplex
 //   level_slider.cpp    the six level keys and the shared slider
 //   window_keys.cpp     exit, minimise, drag strip, menu key, closing the pop-ups
+//   keyer_and_satellite.cpp  creates the keyer field and the satellite panel
+//                       (src/operating_aids) and gives them their controls
 // The shared operating state is `st` (operating_state.h); the bytes on the wire
 // come from `link` (radio_link/radio_link.h).
 
@@ -35,6 +37,8 @@ namespace quelm {
 class VexlanProgBar;
 class Region;
 struct SettingsFile;
+class KeyerField;
+class SatellitePanel;
 
 class Quelm : public QWidget {
     Q_OBJECT
@@ -244,6 +248,10 @@ public:
     TagTimer* TimerVFOPress = nullptr;
     TagTimer* TimerCQ = nullptr;
 
+    // ---- Operating aids, each holding its own handlers (keyer_and_satellite.cpp)
+    KeyerField* keyerField = nullptr;
+    SatellitePanel* satellitePanel = nullptr;
+
     // The window's outline and the picture it is cut from.
     std::unique_ptr<Region> SkinRegion;
     QImage SkinPicture;
@@ -257,6 +265,7 @@ private:
     void connectHandlers();  // quelm.cpp
     // Each file of panel keys wires its own controls.
     void wireTuningKeys(); void wireMemoPad(); void wireSwitches(); void wireLevelSlider(); void wireWindowKeys();
+    void createKeyerAndSatellite();  // keyer_and_satellite.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 
     bool unloaded_ = false;
@@ -273,9 +282,11 @@ private:
     void frequencyReply(const QString& s);        // receive_loop.cpp
     void keyerReply(const QString& s);            // receive_loop.cpp
     void bandKey(const QString& band);            // bands.cpp
-    void bandLimitMessage();                      // bands.cpp
+    // The band-limit message for a frequency in no band row (bands.cpp).
+    void bandLimitMessage(bool operatorChange, bool wasOutside);
     bool pushing_ = false;            // the power key's push is running
-    bool bandMessageOpen_ = false;    // the band-limit message is on screen
+    int bandBoxesOpen_ = 0;           // band-limit messages on screen
+    bool outsideBands_ = false;       // the last frequency checked lay in no band row
     bool linkFailing_ = false;        // LinkFailed is closing the link
     bool holding_ = false;            // TimerVFO runs for a held key, not a scan
     void tuneStep(bool up, double n);           // tuning_keys.cpp

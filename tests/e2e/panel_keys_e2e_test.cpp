@@ -29,10 +29,7 @@ class PanelKeysLive : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        sim::SimulatorOptions o;
-        o.sMeterWanders = false;
-        o.symlinkPath = alias;
-        radio = std::make_unique<sim::RadioSimulator>(o);
+        radio = std::make_unique<sim::RadioSimulator>(testsupport::steadyRadio(alias, 120));
         radio->start();
         QFile ini(QDir(folder.path()).filePath(QStringLiteral("quelm.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
