@@ -1,17 +1,18 @@
 #pragma once
 
 // The program's own layers as the real program builds them (real serial port,
-// clock, waits and event loop), for end-to-end tests against the simulator. The
-// settings store and the message boxes are in memory so a test can read them
-// and restart the program on the same state.
+// clock, waits and event loop), for end-to-end tests and benchmarks against the
+// simulator. The settings store and the message boxes are in memory so a test
+// can read them and restart the program on the same state.
 
 #include <functional>
 #include <memory>
 #include <string>
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QString>
-#include <QTest>
+#include <QTimer>
 
 #include "front_panel/quelm.h"
 #include "platform/clock.h"
@@ -24,6 +25,14 @@
 
 namespace testsupport {
 
+// Runs the Qt event loop for `ms`, sleeping between events as the program does.
+inline void serveFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Serves the Qt event loop until `done` holds or `ms` have passed.
 inline bool eventually(const std::function<bool()>& done, int ms = 3000)
 {
@@ -31,7 +40,7 @@ inline bool eventually(const std::function<bool()>& done, int ms = 3000)
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        QTest::qWait(5);
+        serveFor(5);
     }
     return true;
 }
