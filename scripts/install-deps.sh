@@ -12,7 +12,7 @@ PACKAGES=(
   libsndfile1-dev pulseaudio pulseaudio-utils libpulse-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
-  fonts-dseg fonts-dejavu-core
+  fonts-dseg fonts-dejavu-core fonts-dejavu-extra
   python3
 )
 
