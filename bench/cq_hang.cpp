@@ -32,21 +32,15 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include "front_panel/quelm.h"
 #include "operating_aids/voice_recorder.h"
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/fakes.h"
-#include "platform/serial_port_qt.h"
-#include "platform/waits.h"
 #include "platform/wave_device_qt.h"
 #include "simulator/radio_simulator.h"
+#include "support/live_program.h"
 #include "support/sound_server.h"
 #include "support/tone_file.h"
 
@@ -66,20 +60,6 @@ double percentile(std::vector<double> v, double p)
     const auto i = static_cast<std::size_t>(
         std::clamp(p * static_cast<double>(v.size() - 1), 0.0, static_cast<double>(v.size() - 1)));
     return v[i];
-}
-
-bool serveUntil(const std::function<bool()>& done, int limitMs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    const auto deadline = Steady::now() + std::chrono::milliseconds(limitMs);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (done() || Steady::now() > deadline)
-            loop.quit();
-    });
-    poll.start(2);
-    loop.exec();
-    return done();
 }
 
 // Listens to what the null sink plays and notes when a tone starts and ends.
@@ -206,10 +186,7 @@ int main(int argc, char** argv)
 
     const std::string alias =
         QDir::temp().filePath(QStringLiteral("quelm_bench_port_%1").arg(::getpid())).toStdString();
-    sim::SimulatorOptions options;
-    options.sMeterWanders = false;
-    options.symlinkPath = alias;
-    sim::RadioSimulator radio(options);
+    sim::RadioSimulator radio(testsupport::steadyRadio(alias, 120));
     radio.start();
 
     QTemporaryDir folder;
@@ -225,17 +202,13 @@ int main(int argc, char** argv)
     if (!testsupport::writeTone(QDir(folder.path()).filePath(QStringLiteral("cq.wav")), messageSeconds))
         return 1;
 
-    SteadyClock clock;
-    QtEventPump events;
-    Waits waits(clock, events);
-    QtSerialPort serial;
     MemorySettingsStore settings;
-    RecordingMessageBox messages;
     QtWaveDevice wave;
-    Platform platform{serial, clock, events, waits, settings, messages, wave, folder.path()};
-    Quelm window(platform);
-    if (!window.Form_Load())
+    testsupport::LiveProgram program(settings, folder.path(), &wave);
+    if (!program.load())
         return 1;
+    Quelm& window = *program.window;
+    const QStringList& criticals = program.messages.criticals;
     window.st.VFOQrg = {14200, 14200};
     window.cmPower_Click();
     if (!isOn(window.st.PowerOn)) {
@@ -247,10 +220,11 @@ int main(int argc, char** argv)
     // late block): a tone through a device of its own settles it first.
     {
         QtWaveDevice settle;
+        using testsupport::serveFor;
         settle.setFileName(QDir(folder.path()).filePath(QStringLiteral("cq.wav")));
         settle.command(QStringLiteral("open"));
         settle.command(QStringLiteral("play"));
-        serveUntil([] { return false; }, int(messageSeconds * 1000) + 1500);
+        serveFor(int(messageSeconds * 1000) + 1500);
         settle.command(QStringLiteral("close"));
     }
     const std::size_t settling = monitor.bursts().size();
@@ -267,13 +241,13 @@ int main(int argc, char** argv)
     window.LCDWav->setCurrentRow(0);
     window.recorder->LCDWav_Click();
     // Each cycle is one keying and one return to receive.
-    const bool ran = serveUntil([&] { return keying().size() >= std::size_t(2 * cycles); },
-                                int(cycles * (messageSeconds + pauseSeconds + 1.0) * 1000) + 5000);
+    const bool ran = testsupport::eventually([&] { return keying().size() >= std::size_t(2 * cycles); },
+                                             int(cycles * (messageSeconds + pauseSeconds + 1.0) * 1000) + 5000);
     window.recorder->cmStop_Click();
-    serveUntil([] { return false; }, int(messageSeconds * 1000) + 300);
+    testsupport::serveFor(int(messageSeconds * 1000) + 300);
     window.Form_Unload();
-    if (!ran || !messages.criticals.isEmpty()) {
-        std::printf("bench_cq_hang: the cycle did not run through: %s\n", qPrintable(messages.criticals.join(' ')));
+    if (!ran || !criticals.isEmpty()) {
+        std::printf("bench_cq_hang: the cycle did not run through: %s\n", qPrintable(criticals.join(' ')));
         return 1;
     }
 

@@ -86,6 +86,37 @@ bool VoiceRecorder::carriedOut(const QString& word)
     return reason_.isEmpty();
 }
 
+bool VoiceRecorder::commanded(const QString& word)
+{
+    if (carriedOut(word))
+        return true;
+    endInTrouble(reason_);
+    return false;
+}
+
+bool VoiceRecorder::reaches(int mode, int op)
+{
+    switch (waitForMode(mode, op)) {
+    case WaitEnd::Reached:
+        return true;
+    case WaitEnd::Failed:
+        endInTrouble(reason_);
+        return false;
+    case WaitEnd::Superseded:
+        break;
+    }
+    return false;
+}
+
+void VoiceRecorder::disableKeys()
+{
+    c.cmPlay->setEnabled(false);
+    c.cmCQ->setEnabled(false);
+    c.cmRec->setEnabled(false);
+    c.cmStop->setEnabled(false);
+    c.cmPause->setEnabled(false);
+}
+
 QString VoiceRecorder::shownFile() const
 {
     return QFileInfo(MMControl1.fileName()).fileName();
@@ -157,21 +188,11 @@ void VoiceRecorder::cmRec_Click()
     }
     MMControl1.setFileName(QDir(folder).filePath(recordingName(now(), radio.currentQrg(), folder)));
     activity_ = QStringLiteral("The recording \"%1\" could not be made.");
-    if (!carriedOut(QStringLiteral("open")) || !carriedOut(QStringLiteral("record"))) {
-        endInTrouble(reason_);
+    if (!commanded(QStringLiteral("open")) || !commanded(QStringLiteral("record")))
         return;
-    }
     recording_ = true;
-    switch (waitForMode(WaveDevice::Recording, op)) {
-    case WaitEnd::Reached:
+    if (reaches(WaveDevice::Recording, op))
         c.cmStop->setEnabled(true);
-        break;
-    case WaitEnd::Superseded:
-        break;
-    case WaitEnd::Failed:
-        endInTrouble(reason_);
-        break;
-    }
 }
 
 void VoiceRecorder::cmStop_Click()
@@ -214,22 +235,11 @@ void VoiceRecorder::cmPause_Click()
     c.cmStop->setEnabled(false);
     c.cmPause->setEnabled(false);
     activity_ = QStringLiteral("The playback of \"%1\" could not be paused.");
-    if (!carriedOut(QStringLiteral("pause"))) {
-        endInTrouble(reason_);
+    if (!commanded(QStringLiteral("pause")) || !reaches(WaveDevice::Paused, op))
         return;
-    }
-    switch (waitForMode(WaveDevice::Paused, op)) {
-    case WaitEnd::Reached:
-        c.cmPlay->setText(kResume);
-        c.cmPlay->setEnabled(true);
-        c.cmStop->setEnabled(true);
-        break;
-    case WaitEnd::Superseded:
-        break;
-    case WaitEnd::Failed:
-        endInTrouble(reason_);
-        break;
-    }
+    c.cmPlay->setText(kResume);
+    c.cmPlay->setEnabled(true);
+    c.cmStop->setEnabled(true);
 }
 
 void VoiceRecorder::cmPlay_Click()
@@ -237,10 +247,8 @@ void VoiceRecorder::cmPlay_Click()
     ++op_;
     if (MMControl1.mode() == WaveDevice::Paused) {
         activity_ = QStringLiteral("The playback of \"%1\" could not be resumed.");
-        if (!carriedOut(QStringLiteral("pause"))) {
-            endInTrouble(reason_);
+        if (!commanded(QStringLiteral("pause")))
             return;
-        }
         c.cmPlay->setText(kPlay);
         c.cmPlay->setEnabled(false);
         c.cmPause->setEnabled(true);
@@ -267,34 +275,18 @@ void VoiceRecorder::LCDWav_Click()
         playCQ(row, op);
         return;
     }
-    c.cmPlay->setEnabled(false);
-    c.cmCQ->setEnabled(false);
-    c.cmRec->setEnabled(false);
-    c.cmStop->setEnabled(false);
-    c.cmPause->setEnabled(false);
+    disableKeys();
     MMControl1.setFileName(QDir(folder).filePath(c.LCDWav->item(row)->text()));
     activity_ = QStringLiteral("The wave file \"%1\" could not be played.");
-    if (MMControl1.mode() == WaveDevice::NotOpen && !carriedOut(QStringLiteral("open"))) {
-        endInTrouble(reason_);
+    if (MMControl1.mode() == WaveDevice::NotOpen && !commanded(QStringLiteral("open")))
         return;
-    }
+    // "pause" on a paused device resumes it.
     const bool resumes = MMControl1.mode() == WaveDevice::Paused;
-    if (!carriedOut(resumes ? QStringLiteral("pause") : QStringLiteral("play"))) {
-        endInTrouble(reason_);
+    if (!commanded(resumes ? QStringLiteral("pause") : QStringLiteral("play")) || !reaches(WaveDevice::Playing, op))
         return;
-    }
-    switch (waitForMode(WaveDevice::Playing, op)) {
-    case WaitEnd::Reached:
-        c.cmPause->setEnabled(true);
-        c.cmStop->setEnabled(true);
-        c.cmPlay->setText(kPlay);
-        break;
-    case WaitEnd::Superseded:
-        break;
-    case WaitEnd::Failed:
-        endInTrouble(reason_);
-        break;
-    }
+    c.cmPause->setEnabled(true);
+    c.cmStop->setEnabled(true);
+    c.cmPlay->setText(kPlay);
 }
 
 void VoiceRecorder::MMControl1_Done()
@@ -342,19 +334,12 @@ void VoiceRecorder::StopPlayer()
     MMControl1.command(QStringLiteral("close"));
     recording_ = false;
     activity_ = QStringLiteral("The wave device could not close \"%1\".");
-    switch (waitForMode(WaveDevice::NotOpen, op)) {
-    case WaitEnd::Reached:
-        c.cmPlay->setEnabled(true);
-        c.cmCQ->setEnabled(true);
-        c.cmPlay->setText(kPlay);
-        c.cmRec->setEnabled(true);
-        break;
-    case WaitEnd::Superseded:
-        break;
-    case WaitEnd::Failed:
-        endInTrouble(reason_);
-        break;
-    }
+    if (!reaches(WaveDevice::NotOpen, op))
+        return;
+    c.cmPlay->setEnabled(true);
+    c.cmCQ->setEnabled(true);
+    c.cmPlay->setText(kPlay);
+    c.cmRec->setEnabled(true);
 }
 
 // ---- CQ caller
@@ -405,35 +390,18 @@ void VoiceRecorder::playCQ(int k, int op)
     int intervalMs = 0;
     if (refuseCQ(m, file, &intervalMs))
         return;
-    c.cmPlay->setEnabled(false);
-    c.cmCQ->setEnabled(false);
-    c.cmRec->setEnabled(false);
-    c.cmStop->setEnabled(false);
-    c.cmPause->setEnabled(false);
+    disableKeys();
     c.TimerCQ->setInterval(intervalMs);
     MMControl1.setFileName(file);
     activity_ = QStringLiteral("The CQ message \"%1\" could not be played.");
-    if (MMControl1.mode() == WaveDevice::NotOpen && !carriedOut(QStringLiteral("open"))) {
-        endInTrouble(reason_);
+    // A message that cannot be opened keys nothing.
+    if (MMControl1.mode() == WaveDevice::NotOpen && !commanded(QStringLiteral("open")))
         return;
-    }
     radio.RadioSetRXTX(true);
     if (op_ != op)
         return; // the link failed under the keying and its closing has ended the call
-    if (!carriedOut(QStringLiteral("play"))) {
-        endInTrouble(reason_);
-        return;
-    }
-    switch (waitForMode(WaveDevice::Playing, op)) {
-    case WaitEnd::Reached:
+    if (commanded(QStringLiteral("play")) && reaches(WaveDevice::Playing, op))
         c.cmStop->setEnabled(true);
-        break;
-    case WaitEnd::Superseded:
-        break;
-    case WaitEnd::Failed:
-        endInTrouble(reason_);
-        break;
-    }
 }
 
 void VoiceRecorder::TimerCQ_Timer()
@@ -448,21 +416,15 @@ void VoiceRecorder::TimerCQ_Timer()
         cmStop_Click();
         return;
     }
-    c.cmPlay->setEnabled(false);
-    c.cmCQ->setEnabled(false);
-    c.cmRec->setEnabled(false);
-    c.cmStop->setEnabled(false);
-    c.cmPause->setEnabled(false);
+    disableKeys();
     activity_ = QStringLiteral("The CQ message \"%1\" could not be played again.");
     radio.RadioSetRXTX(true);
     if (op_ != op)
         return;
+    // No wait for the playing mode here: the device answers at once or says why.
     MMControl1.setTo(0);
-    if (!carriedOut(QStringLiteral("seek")) || !carriedOut(QStringLiteral("play"))) {
-        endInTrouble(reason_);
-        return;
-    }
-    c.cmStop->setEnabled(true);
+    if (commanded(QStringLiteral("seek")) && commanded(QStringLiteral("play")))
+        c.cmStop->setEnabled(true);
 }
 
 // ---- Closing paths

@@ -103,7 +103,12 @@ private:
     // Each handler takes a new operation number; a wait that sees it change knows
     // another handler has taken the device over.
     WaitEnd waitForMode(int mode, int op);
+    // The mode reached; on a failure the activity has been ended in trouble.
+    bool reaches(int mode, int op);
     bool carriedOut(const QString& word);
+    // The word carried out; otherwise the activity has been ended in trouble.
+    bool commanded(const QString& word);
+    void disableKeys();
     void playCQ(int k, int op);
     bool refuseCQ(const CQMessage& m, const QString& file, int* intervalMs);
     void endInTrouble(const QString& reason);

@@ -55,7 +55,7 @@ void QtWaveDevice::command(const QString& word)
     };
     auto slot = std::make_shared<Slot>();
     QMetaObject::invokeMethod(
-        engine_, [e = engine_, slot, word, file = fileName_, to = to_] {
+        engine_, [e = engine_, slot, word, file = fileName(), to = to()] {
             slot->outcome = e->command(word, file, to);
             slot->ready.release();
         },

@@ -24,14 +24,8 @@ public:
     explicit QtWaveDevice(QObject* parent = nullptr);
     ~QtWaveDevice() override;
 
-    void setDeviceType(const QString& type) override { deviceType_ = type; }
-    QString deviceType() const override { return deviceType_; }
-    void setFileName(const QString& name) override { fileName_ = name; }
-    QString fileName() const override { return fileName_; }
     void command(const QString& word) override;
     int mode() const override { return mode_; }
-    void setTo(long position) override { to_ = position; }
-    long to() const override { return to_; }
     QString errorText() const override { return error_; }
 
     // How long one command may take before the sound system counts as hung;
@@ -44,11 +38,8 @@ private:
 
     QThread* thread_ = nullptr;
     wave::Engine* engine_ = nullptr;
-    QString deviceType_;
-    QString fileName_;
     QString error_;
     int mode_ = NotOpen;
-    long to_ = 0;
     std::uint64_t serial_ = 0;
     bool hung_ = false;
 };

@@ -12,19 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "front_panel/quelm.h"
 #include "operating_aids/voice_recorder.h"
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/fakes.h"
-#include "platform/serial_port_qt.h"
-#include "platform/waits.h"
 #include "platform/wave_device_qt.h"
 #include "simulator/radio_simulator.h"
+#include "support/live_program.h"
 #include "support/port_alias.h"
 #include "support/sound_server.h"
 #include "support/tone_file.h"
@@ -35,16 +30,7 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-bool eventually(const std::function<bool()>& done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+using testsupport::eventually;
 
 constexpr double kMessageSeconds = 0.4;
 
@@ -64,11 +50,9 @@ protected:
         ini.close();
         ASSERT_TRUE(testsupport::writeTone(QDir(folder.path()).filePath(QStringLiteral("cq.wav")), kMessageSeconds));
         wave = std::make_unique<QtWaveDevice>();
-        platform = std::make_unique<Platform>(Platform{serial, clock, events, waits, settings, messages, *wave,
-                                                       folder.path()});
-        window = std::make_unique<Quelm>(*platform);
-        ASSERT_TRUE(window->Form_Load());
-        q = window.get();
+        program = std::make_unique<testsupport::LiveProgram>(settings, folder.path(), wave.get());
+        ASSERT_TRUE(program->load());
+        q = program->window.get();
         q->st.VFOQrg = {14200, 14200};
         q->cmPower_Click();
         ASSERT_TRUE(isOn(q->st.PowerOn));
@@ -77,18 +61,10 @@ protected:
 
     void TearDown() override
     {
-        if (window)
-            window->Form_Unload();
-        window.reset();
+        if (program && program->window)
+            program->window->Form_Unload();
+        program.reset();
         radio.stop();
-    }
-
-    static sim::SimulatorOptions options(const std::string& alias)
-    {
-        sim::SimulatorOptions o;
-        o.sMeterWanders = false;
-        o.symlinkPath = alias;
-        return o;
     }
 
     void chooseTheMessage()
@@ -119,17 +95,11 @@ protected:
     bool transmitting() const { return radio.state().transmitting; }
 
     const std::string alias = testsupport::uniquePortAlias();
-    sim::RadioSimulator radio{options(alias)};
+    sim::RadioSimulator radio{testsupport::steadyRadio(alias, 120)};
     QTemporaryDir folder;
-    SteadyClock clock;
-    QtEventPump events;
-    Waits waits{clock, events};
-    QtSerialPort serial;
     MemorySettingsStore settings;
-    RecordingMessageBox messages;
     std::unique_ptr<QtWaveDevice> wave;
-    std::unique_ptr<Platform> platform;
-    std::unique_ptr<Quelm> window;
+    std::unique_ptr<testsupport::LiveProgram> program;
     Quelm* q = nullptr;
 };
 
@@ -152,12 +122,12 @@ TEST_F(CQCallerLive, KeysPlaysReceivesAndKeysAgainAfterThePauseUntilStop)
     EXPECT_GE(seconds(k[1].when - k[0].when), kMessageSeconds);
     EXPECT_GE(seconds(k[2].when - k[1].when), 0.97);
     EXPECT_LT(seconds(k[2].when - k[1].when), 1.5);
-    EXPECT_TRUE(messages.criticals.isEmpty()) << messages.criticals.join(' ').toStdString();
+    EXPECT_TRUE(program->messages.criticals.isEmpty()) << program->messages.criticals.join(' ').toStdString();
 
     q->recorder->cmStop_Click();
     ASSERT_TRUE(eventually([&] { return !transmitting(); }, 2000));
     const std::size_t after = keying().size();
-    QTest::qWait(1500);
+    testsupport::serveFor(1500);
     EXPECT_EQ(keying().size(), after) << "nothing keyed after STOP";
     EXPECT_FALSE(transmitting());
     EXPECT_EQ(wave->mode(), WaveDevice::NotOpen);
@@ -171,15 +141,15 @@ TEST_F(CQCallerLive, APulledCableDuringThePauseLeavesTheRadioInReceive)
 
     ASSERT_EQ(radio.control("unplug"), "ok");
 
-    ASSERT_TRUE(eventually([&] { return !messages.criticals.isEmpty(); }, 3000));
+    ASSERT_TRUE(eventually([&] { return !program->messages.criticals.isEmpty(); }, 3000));
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_FALSE(q->TimerCQ->enabled());
     EXPECT_EQ(wave->mode(), WaveDevice::NotOpen);
     radio.control("plug");
-    QTest::qWait(1500); // longer than the pause
+    testsupport::serveFor(1500); // longer than the pause
     EXPECT_EQ(keying().size(), 2u);
     EXPECT_FALSE(transmitting());
-    EXPECT_EQ(messages.criticals.size(), 1);
+    EXPECT_EQ(program->messages.criticals.size(), 1);
 }
 
 TEST_F(CQCallerLive, ThePowerKeyOrTheWindowClosingDuringTheMessageSwitchesToReceiveFirst)
@@ -207,9 +177,9 @@ TEST_F(CQCallerLive, ThePowerKeyOrTheWindowClosingDuringTheMessageSwitchesToRece
         ASSERT_EQ(keying().size(), 2u);
         EXPECT_FALSE(keying().back().transmit);
         EXPECT_EQ(wave->mode(), WaveDevice::NotOpen);
-        QTest::qWait(kMessageSeconds * 1000 + 1200);
+        testsupport::serveFor(int(kMessageSeconds * 1000) + 1200);
         EXPECT_EQ(keying().size(), 2u);
         EXPECT_FALSE(transmitting());
     }
-    EXPECT_TRUE(messages.criticals.isEmpty());
+    EXPECT_TRUE(program->messages.criticals.isEmpty());
 }

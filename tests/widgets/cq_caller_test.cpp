@@ -1,13 +1,18 @@
 // The CQ caller on the fake wave device and the fake port: the CQ list, one
 // cycle of keying, playing, receiving and repeating, the repeat intervals, the
-// choices that key nothing, and every way out of a cycle ending in receive.
+// choices that key nothing, and every way out of a cycle ending in receive
+// (SIGTERM included).
 
+#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
+#include "app/stop_signals.h"
 #include "recorder_rig.h"
 #include "support/locale_guard.h"
 
@@ -316,4 +321,23 @@ TEST_F(CQCaller, ClosingTheLinkTakesItsStepsInOrderWithTheCaptionBeforeTheWait)
     EXPECT_EQ(rig.wave.log, (std::vector<std::string>{"stop@0", "close@0"}));
     EXPECT_FALSE(q->LCDOff->isHidden());
     EXPECT_FALSE(isOn(q->st.PowerOn));
+}
+
+TEST_F(CQCaller, ASigtermDuringACycleClosesTheWindowInReceive)
+{
+    rig.powerOn();
+    rig.callCQ(Five);
+    bool stopped = false;
+    StopSignals watch([&](int) {
+        stopped = true;
+        q->cmExit_Click();
+    });
+
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, 2000));
+
+    EXPECT_EQ(rig.frames(), (std::vector<std::string>{TX, RX}));
+    EXPECT_FALSE(rig.fake.serial.portOpen());
+    EXPECT_EQ(rig.wave.mode(), WaveDevice::NotOpen);
+    EXPECT_FALSE(q->TimerCQ->enabled());
 }
