@@ -281,3 +281,22 @@ TEST_F(RealWave, ASaveAfterAPlaybackLeavesThePlayedFileAlone)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
 }
+
+TEST_F(RealWave, ASoundCardThatGoesAwayUnderAPlaybackIsReportedAsAFailure)
+{
+    SoundServer& server = SoundServer::instance();
+    openTone(5.0);
+    run("play");
+    QTest::qWait(200);
+    ASSERT_TRUE(server.pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")}));
+
+    const bool reported = eventually([&] { return failed->count() > 0; }, 5000);
+    // Later tests in this process want their sink back.
+    server.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink")});
+
+    ASSERT_TRUE(reported) << "no failed() within 5 s";
+    EXPECT_FALSE(failed->at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(wave->mode(), WaveDevice::Stopped);
+    EXPECT_EQ(done->count(), 0);
+    run("close");
+}

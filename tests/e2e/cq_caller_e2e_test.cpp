@@ -2,6 +2,10 @@
 // timers and the real wave device (a private sound server with a null sink),
 // against the simulated radio. The keying commands are read off the radio's side
 // of the line.
+//
+// With QUELM_PANEL_SHOTS set to a folder, the first test leaves two pictures of
+// the panel there: the CQ list open, and a call on the air (run under Xvfb with
+// QT_QPA_PLATFORM=xcb to see them as the desktop draws them).
 
 #include <chrono>
 #include <functional>
@@ -94,6 +98,16 @@ protected:
     }
     bool transmitting() const { return radio.state().transmitting; }
 
+    void saveShot(const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("QUELM_PANEL_SHOTS");
+        if (dir.isEmpty())
+            return;
+        q->show();
+        testsupport::serveFor(300);
+        q->grab().save(QDir(dir).filePath(name));
+    }
+
     const std::string alias = testsupport::uniquePortAlias();
     sim::RadioSimulator radio{testsupport::steadyRadio(alias, 120)};
     QTemporaryDir folder;
@@ -112,7 +126,11 @@ double seconds(Steady::duration d)
 
 TEST_F(CQCallerLive, KeysPlaysReceivesAndKeysAgainAfterThePauseUntilStop)
 {
+    q->cmMenu_Click(); // the recorder keys
+    q->recorder->cmCQ_Click();
+    saveShot(QStringLiteral("panel-cq-list.png"));
     chooseTheMessage();
+    saveShot(QStringLiteral("panel-cq-calling.png"));
     ASSERT_TRUE(keyingCount(3, 8000)) << "keyed, back to receive, keyed again";
     const std::vector<Keying> k = keying();
     EXPECT_TRUE(k[0].transmit);

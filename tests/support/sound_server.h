@@ -56,8 +56,11 @@ public:
         QFile pidFile(QDir(runtime_.path()).filePath(QStringLiteral("pulse/pid")));
         if (pidFile.open(QIODevice::ReadOnly)) {
             const int pid = QString::fromLatin1(pidFile.readAll()).trimmed().toInt();
-            if (pid > 0)
-                ::kill(pid, SIGTERM);
+            // The server's files go with the runtime folder once it has ended.
+            if (pid > 0 && ::kill(pid, SIGTERM) == 0) {
+                for (int i = 0; i < 100 && ::kill(pid, 0) == 0; ++i)
+                    QThread::msleep(20);
+            }
         }
     }
 
