@@ -139,7 +139,7 @@ void VoiceRecorder::idleKeys()
     c.cmRec->setEnabled(true);
 }
 
-void VoiceRecorder::endInTrouble(const QString& reason)
+void VoiceRecorder::endInTrouble(QString reason)
 {
     ++op_;
     const bool cq = c.LCDWav->Tag == kCQ;
@@ -275,6 +275,9 @@ void VoiceRecorder::LCDWav_Click()
         playCQ(row, op);
         return;
     }
+    // A file list left showing during a recording: the recording goes on.
+    if (MMControl1.mode() == WaveDevice::Recording)
+        return;
     disableKeys();
     MMControl1.setFileName(QDir(folder).filePath(c.LCDWav->item(row)->text()));
     activity_ = QStringLiteral("The wave file \"%1\" could not be played.");

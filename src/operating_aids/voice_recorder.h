@@ -111,7 +111,8 @@ private:
     void disableKeys();
     void playCQ(int k, int op);
     bool refuseCQ(const CQMessage& m, const QString& file, int* intervalMs);
-    void endInTrouble(const QString& reason);
+    // A copy: the device steps inside rewrite reason_.
+    void endInTrouble(QString reason);
     void idleKeys();
     void receive();
     void showListAtPointer(const QString& tag);

@@ -173,6 +173,19 @@ TEST_F(Recorder, AFileLineClickedAfterStopPlaysThatFile)
     EXPECT_EQ(rig.keys(), kPlaying);
 }
 
+TEST_F(Recorder, AFileClickedInAListLeftShowingDuringARecordingLeavesTheRecordingRunning)
+{
+    r->cmPlay_Click();
+    r->cmRec_Click();
+    rig.wave.clearCommands();
+
+    rig.choose(0);
+
+    EXPECT_TRUE(rig.wave.commands().isEmpty());
+    EXPECT_EQ(rig.wave.mode(), WaveDevice::Recording);
+    EXPECT_EQ(rig.keys(), kRecording);
+}
+
 TEST_F(Recorder, ARecordingMadeWhileTheCQListWasLeftOpenIsSavedAndSendsNothing)
 {
     rig.powerOn();
@@ -227,6 +240,18 @@ TEST_F(Recorder, ADeviceFailingUnderARecordingKeepsWhatWasRecorded)
     ASSERT_EQ(rig.fake.messages.criticals.size(), 1);
     EXPECT_TRUE(rig.fake.messages.criticals[0].contains(QStringLiteral("200211141530 50110.wav")));
     EXPECT_TRUE(rig.fake.messages.criticals[0].contains(QStringLiteral("no longer available")));
+    EXPECT_EQ(rig.keys(), kIdle);
+}
+
+TEST_F(Recorder, ARecordingThatNeverStartsSaysWhyAndKeepsNothingOpen)
+{
+    rig.wave.setStuck(true);
+    r->cmRec_Click();
+
+    ASSERT_EQ(rig.fake.messages.criticals.size(), 1);
+    EXPECT_TRUE(rig.fake.messages.criticals[0].contains(QStringLiteral("could not be made")));
+    EXPECT_TRUE(rig.fake.messages.criticals[0].contains(QStringLiteral("did not answer within 3 seconds")));
+    EXPECT_EQ(rig.wave.commands(), (QStringList{"open", "record", "stop", "save", "close"}));
     EXPECT_EQ(rig.keys(), kIdle);
 }
 
