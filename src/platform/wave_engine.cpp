@@ -169,7 +169,8 @@ QString Engine::record()
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
     if (writer_.isOpen()) {
-        format.setSampleRate(source_ ? source_->format().sampleRate() : device.preferredFormat().sampleRate());
+        // Recording on after a "stop": the take keeps its rate.
+        format.setSampleRate(recordRate_);
     } else {
         std::vector<int> rates{device.preferredFormat().sampleRate()};
         rates.insert(rates.end(), std::begin(kRecordRates), std::end(kRecordRates));
@@ -197,6 +198,7 @@ QString Engine::record()
             take_.reset();
             return QStringLiteral("The recording could not be started (%1).").arg(why);
         }
+        recordRate_ = format.sampleRate();
     }
     source_ = std::make_unique<QAudioSource>(device, format);
     connect(source_.get(), &QAudioSource::stateChanged, this, [this](QAudio::State s) {

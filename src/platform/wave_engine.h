@@ -130,6 +130,7 @@ private:
     Collector collector_{*this};
     std::unique_ptr<QTemporaryFile> take_;
     sound::Writer writer_;
+    int recordRate_ = 0;
     bool failing_ = false;
 };
 
