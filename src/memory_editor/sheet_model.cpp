@@ -11,8 +11,6 @@ namespace {
 
 const Cell kEmpty{};
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
 // "A" .. "Z", "AA" ...: the heading of a column that has none of its own.
 QString columnLetters(int col)
 {
@@ -51,30 +49,10 @@ void SheetModel::setMaxCol(int cols) { resize(rows_, cols); }
 
 bool SheetModel::readsAsNumber(const QString& text, double* value)
 {
-    // Blanks around, an optional sign, digits with at most one point; nothing else.
-    qsizetype i = 0;
-    qsizetype end = text.size();
-    while (i < end && text[i] == QLatin1Char(' '))
-        ++i;
-    while (end > i && text[end - 1] == QLatin1Char(' '))
-        --end;
-    if (i < end && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        ++i;
-    bool digit = false;
-    bool point = false;
-    for (qsizetype k = i; k < end; ++k) {
-        if (isDigit(text[k]))
-            digit = true;
-        else if (text[k] == QLatin1Char('.') && !point)
-            point = true;
-        else
-            return false;
-    }
-    if (!digit)
-        return false;
-    if (value)
-        *value = conv::decimalReader(text);
-    return true;
+    const std::optional<double> n = conv::plainNumber(text);
+    if (n && value)
+        *value = *n;
+    return n.has_value();
 }
 
 const Cell& SheetModel::value(int row, int col) const
