@@ -16,6 +16,8 @@ class SheetView : public QTableView {
 public:
     explicit SheetView(SheetBook& book);
     using QTableView::edit;
+    // A cell editor is open.
+    bool editing() const { return state() == EditingState; }
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
