@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "front_panel/memory_key.h"
 #include "front_panel/word_helpers.h"
 
 #include "window_support/region.h"
@@ -21,6 +22,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    wireMemoryKey();
 }
 
 Quelm::~Quelm() = default;

@@ -11,6 +11,7 @@
 //   receive_loop.cpp    Timer1_Timer, TimerS_Timer
 //   bands.cpp           IdentificaBanda, CercaBanda, RadioSetBand, CambiaQRG, band keys
 //   vfo_keys.cpp        VFO, step and mode keys
+//   memory_key.cpp      cmMEM_Click, the memory editor and its channel commands
 // The shared operating state is `st` (operating_state.h); the bytes on the wire
 // come from `link` (radio_link/radio_link.h).
 
@@ -30,6 +31,8 @@ namespace quelm {
 class VexlanProgBar;
 class Region;
 struct SettingsFile;
+class Memory;
+class MemoryKey;
 
 class Quelm : public QWidget {
     Q_OBJECT
@@ -116,6 +119,14 @@ public:
     void cmMinimize_Click();
     void MoveBar_MouseDown(Qt::MouseButton Button);
     void Image1_MouseMove();
+
+    // ---- Memory editor (memory_key.cpp)
+    void cmMEM_Click();
+    // The editor, created and loaded (not shown) on first use.
+    Memory& memoryEditor();
+    void closeMemoryEditor();
+    void RadioReadMemory(int Mem);
+    void RadioSetMemory(int Mem);
 
     // Serial failure while the link is open: message, then close as the power key does.
     void LinkFailed(const QString& reason);
@@ -231,6 +242,7 @@ private:
     void createControls();   // quelm.cpp
     void layoutControls();   // panel_layout.cpp
     void connectHandlers();  // quelm.cpp
+    void wireMemoryKey();    // memory_key.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 
     bool unloaded_ = false;
@@ -251,6 +263,7 @@ private:
     bool pushing_ = false;            // the power key's push is running
     bool bandMessageOpen_ = false;    // the band-limit message is on screen
     bool linkFailing_ = false;        // LinkFailed is closing the link
+    std::unique_ptr<MemoryKey> memoryKey_;
 };
 
 } // namespace quelm
