@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QValidator>
 
 #include "memory_editor/sheet_book.h"
@@ -63,6 +64,18 @@ private:
     std::function<bool(QChar)> accepts_;
 };
 
+// Rows have a fixed height, yet a header takes a press near a section's edge
+// as the grip for resizing it and does nothing with it; without grips every
+// point of a row heading selects the row (and tunes to it).
+class NoGripStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        return metric == PM_HeaderGripMargin ? 0 : QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 SheetModel* sheetOf(const QModelIndex& index)
 {
     return qobject_cast<SheetModel*>(const_cast<QAbstractItemModel*>(index.model()));
@@ -88,6 +101,9 @@ SheetView::SheetView(SheetBook& book) : QTableView(&book), book_(book)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    auto* noGrip = new NoGripStyle;
+    noGrip->setParent(verticalHeader());
+    verticalHeader()->setStyle(noGrip);
 }
 
 bool SheetView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)

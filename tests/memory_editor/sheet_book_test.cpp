@@ -370,6 +370,12 @@ TEST_F(Book, RowHeadingClickReportsColumnZeroAndSelectsTheRow)
     EXPECT_EQ(clicks[0][0].toInt(), 5);
     EXPECT_EQ(clicks[0][1].toInt(), 0);
     EXPECT_EQ(book.selection(), (SheetBook::Selection{5, 1, 5, SheetBook::kWholeRowLastCol}));
+    // Every point of a heading counts, its edges too.
+    for (int y : {rows->sectionViewportPosition(6), rows->sectionViewportPosition(6) + rows->sectionSize(6) - 1})
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, QPoint(rows->width() / 2, y));
+    ASSERT_EQ(clicks.size(), 3);
+    EXPECT_EQ(clicks[1][0].toInt(), 7);
+    EXPECT_EQ(clicks[2][0].toInt(), 7);
 }
 
 TEST_F(Book, CellClickAndTheRightButtonKeepingTheSelection)
