@@ -98,6 +98,7 @@ void Memory::cmSave_Click()
 {
     if (!loaded_)
         return;
+    F1Book1->finishEditing();
     QString failure;
     if (!saveSheet(F1Book1->currentSheet(), &failure))
         platform_.messages.critical(
@@ -110,6 +111,7 @@ void Memory::cmSaveAll_Click()
 {
     if (!loaded_)
         return;
+    F1Book1->finishEditing();
     QStringList failures;
     const int count = F1Book1->sheetCount();
     for (int n = 1; n <= count; ++n) {

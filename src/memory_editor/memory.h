@@ -165,6 +165,7 @@ private:
     MemoryRadio& radio_;
     LinkGrid linkGrid_{*this};
     bool loaded_ = false;
+    bool loading_ = false;
     bool transferring_ = false;
     // The sheet a running transfer reads from and writes into; gone if deleted.
     QPointer<SheetModel> transferSheet_;

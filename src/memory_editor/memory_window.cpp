@@ -152,8 +152,11 @@ void Memory::fillSubtoneList()
 
 void Memory::Form_Load()
 {
-    if (loaded_)
+    // The load can show messages, whose event loop may bring the radio link
+    // back here for the same load: it waits for this one.
+    if (loaded_ || loading_)
         return;
+    loading_ = true;
     WaitPointer hourglass;
     fillModeList();
     F1Book1->reset();
@@ -176,6 +179,7 @@ void Memory::Form_Load()
         FormatQuelm();
     }
     fillSubtoneList();
+    loading_ = false;
     loaded_ = true;
 }
 

@@ -205,6 +205,8 @@ void SheetBook::setCurrentSheet(int sheet)
 {
     if (!this->sheet(sheet))
         return;
+    if (sheet != current_)
+        finishEditing();
     const bool changed = sheet != current_ || view_->model() != this->sheet(sheet);
     current_ = sheet;
     if (changed)
@@ -357,6 +359,8 @@ void SheetBook::setColumnWidth(int col, int units)
     if (SheetModel* m = current())
         m->setColumnWidth(col, units);
 }
+
+void SheetBook::finishEditing() { view_->finishEditing(); }
 
 void SheetBook::startEdit()
 {

@@ -81,6 +81,8 @@ public:
     void setSelectionLocked(bool locked);
     void setColumnWidth(int col, int units);
 
+    // Takes an open cell editor's text into its cell, as leaving the cell would.
+    void finishEditing();
     // Starts in-cell editing of the active cell (after the start-edit
     // notification, which may cancel it; a locked cell never edits).
     void startEdit();

@@ -120,6 +120,16 @@ bool SheetView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
     return QTableView::edit(index, trigger, event);
 }
 
+void SheetView::finishEditing()
+{
+    if (!editing())
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void SheetView::mousePressEvent(QMouseEvent* e)
 {
     // The right button keeps the selection: it opens the list for what is selected.

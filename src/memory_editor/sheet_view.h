@@ -18,6 +18,8 @@ public:
     using QTableView::edit;
     // A cell editor is open.
     bool editing() const { return state() == EditingState; }
+    // Takes what the open cell editor holds into its cell and closes it.
+    void finishEditing();
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);

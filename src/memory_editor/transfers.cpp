@@ -82,6 +82,7 @@ bool Memory::transferAllowed()
 {
     if (!loaded_ || transferring_)
         return false;
+    F1Book1->finishEditing();
     if (!radio_.linkOpen()) {
         platform_.messages.warning(QStringLiteral("The link to the radio is closed: open it with the power key, then "
                                                   "try again. Nothing was sent."));

@@ -1,6 +1,10 @@
 // "Save bank" and "Save all": what reaches the files, and what a save that
 // fails leaves behind (the old file, the sheet, the other banks, a message).
 
+#include <QLineEdit>
+#include <QTest>
+
+#include "memory_editor/sheet_view.h"
 #include "memory_fixture.h"
 #include "support/locale_guard.h"
 
@@ -58,6 +62,21 @@ TEST_F(MemoryFixture, SavedBanksComeBackPackedAndTheRadioBankInPlace)
     EXPECT_EQ(column(sheetNamed("b"), 2, 1, 3), QStringList({"14074", "18100", ""}));
     EXPECT_EQ(sheetNamed("Quelm").text(42, 3), QStringLiteral("FM"));
     EXPECT_DOUBLE_EQ(sheetNamed("Quelm").number(42, 2), 145750);
+}
+
+TEST_F(MemoryFixture, SavingTakesWhatIsBeingTypedIntoACell)
+{
+    load();
+    showSheet("bank 1");
+    memory->show();
+    sheet().setNumber(1, 2, 14074);
+    book().setActiveCell(1, 1);
+    book().startEdit();
+    auto* editor = book().view()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "FT8");
+    memory->cmSave_Click();
+    EXPECT_EQ(folder.files["MEM_bank 1.ini"], QByteArray("FT8,14074,\r\n"));
 }
 
 TEST_F(MemoryFixture, SaveAllWritesEverySheetAndLeavesTheLastCurrent)

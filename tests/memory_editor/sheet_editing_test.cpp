@@ -2,7 +2,11 @@
 // values they write, the row commands of user banks, adding, deleting and
 // renaming banks, the typing guard and the click into editing.
 
+#include <QApplication>
+#include <QInputDialog>
 #include <QLineEdit>
+#include <QTabBar>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 
@@ -225,6 +229,28 @@ TEST_F(Editing, RenamingKeepsTheRadioBankOne)
     EXPECT_EQ(sheet().maxCol(), 9);
     EXPECT_EQ(sheet().maxRow(), 99);
     EXPECT_EQ(sheet().text(1, 1), QStringLiteral("kept"));
+}
+
+TEST_F(Editing, DoubleClickingATabAsksForTheNewName)
+{
+    memory->show();
+    auto answer = [](const QString& name) {
+        QTimer::singleShot(0, [name] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setTextValue(name);
+            dialog->accept();
+        });
+    };
+    QTabBar* tabs = book().tabs();
+    answer(QStringLiteral("2m repeaters"));
+    QTest::mouseDClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(sheetNames(), QStringList({"2m repeaters", "Quelm"}));
+    answer(QStringLiteral("a:b"));
+    QTest::mouseDClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(sheetNames(), QStringList({"2m repeaters", "Quelm"}));
+    ASSERT_EQ(fake.messages.warnings.size(), 1);
+    EXPECT_TRUE(fake.messages.warnings[0].contains(":")) << fake.messages.warnings[0].toStdString();
 }
 
 TEST_F(Editing, TypingGuardRefusesTheListColumns)

@@ -184,3 +184,19 @@ TEST_F(MemoryKeyFixture, ClosingTheMainWindowDuringARetrieveEndsIt)
     EXPECT_FALSE(f.fake.serial.portOpen());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST_F(MemoryKeyFixture, AChannelArrivingWhileTheEditorLoadsWaitsForThatLoad)
+{
+    f.writeFile("MEM_bad.ini", "x,not a number,USB\r\n");
+    powerOn();
+    // The load's message about the bad file is open when the radio link touches the sheet again.
+    f.fake.messages.whileOpen = [this] { q->memoryEditor().grid().setCellText(1, 1, QStringLiteral("early")); };
+    Memory& m = q->memoryEditor();
+    f.fake.messages.whileOpen = nullptr;
+    ASSERT_EQ(f.fake.messages.warnings.size(), 1);
+    QStringList names;
+    for (int n = 1; n <= m.F1Book1->sheetCount(); ++n)
+        names << m.F1Book1->sheetName(n);
+    EXPECT_EQ(names, QStringList({"bad", "Quelm"}));
+    EXPECT_EQ(m.F1Book1->sheet(1)->text(1, 1), QStringLiteral("x"));
+}
