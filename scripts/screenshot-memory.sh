@@ -64,30 +64,7 @@ W=12000
 H=5700
 INI
 
-# Moves the pointer and presses buttons on the X display named by $DISPLAY:
-#   python3 xtest.py click X Y [BUTTON]      python3 xtest.py drag X1 Y1 X2 Y2
-cat > "$work/xtest.py" <<'PY'
-import ctypes, sys, time
-x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-xtst = ctypes.cdll.LoadLibrary("libXtst.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
-xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-d = x11.XOpenDisplay(None)
-if not d:
-    sys.exit("no X display")
-def move(x, y):
-    xtst.XTestFakeMotionEvent(d, -1, x, y, 0); x11.XSync(d, 0); time.sleep(0.2)
-def button(b, down):
-    xtst.XTestFakeButtonEvent(d, b, 1 if down else 0, 0); x11.XSync(d, 0); time.sleep(0.1)
-a = [int(v) for v in sys.argv[2:]]
-if sys.argv[1] == "click":
-    move(a[0], a[1]); b = a[2] if len(a) > 2 else 1; button(b, True); button(b, False)
-elif sys.argv[1] == "drag":
-    move(a[0], a[1]); button(1, True); move((a[0] + a[2]) // 2, (a[1] + a[3]) // 2); move(a[2], a[3]); button(1, False)
-PY
+cp "$here/scripts/xtest.py" "$work/xtest.py"
 
 link="$work/ic746"
 sed -i -e "s|^port .*|port $link|" "$work/quelm.ini"

@@ -157,6 +157,8 @@ private:
     void askForName(int sheet);                // sheet_editing.cpp
     void tuneToRow(int row);                   // transfers.cpp
     bool transferAllowed();                    // transfers.cpp
+    // Asks for channels first..last in turn, each followed by the wait and a drain.
+    void transfer(int first, int last, double wait, void (MemoryRadio::*request)(int));  // transfers.cpp
     void drain();                              // transfers.cpp
     void setRadioItemsVisible(bool visible);   // transfers.cpp
 

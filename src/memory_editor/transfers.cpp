@@ -103,10 +103,8 @@ void Memory::drain()
         radio_.RadioReadFrame();
 }
 
-void Memory::cmRetrieve_Click()
+void Memory::transfer(int first, int last, double wait, void (MemoryRadio::*request)(int))
 {
-    if (!transferAllowed())
-        return;
     WaitPointer hourglass(F1Book1);
     transferring_ = true;
     transferSheet_ = F1Book1->current();
@@ -114,13 +112,19 @@ void Memory::cmRetrieve_Click()
         transferring_ = false;
         transferSheet_ = nullptr;
     }};
-    for (int channel = 1; channel <= bank::kRadioRows; ++channel) {
+    for (int channel = first; channel <= last; ++channel) {
         if (!transferSheet_ || !radio_.linkOpen())
             return;
-        radio_.RadioReadMemory(channel);
-        platform_.waits.commandPause(kReadWait);
+        (radio_.*request)(channel);
+        platform_.waits.commandPause(wait);
         drain();
     }
+}
+
+void Memory::cmRetrieve_Click()
+{
+    if (transferAllowed())
+        transfer(1, bank::kRadioRows, kReadWait, &MemoryRadio::RadioReadMemory);
 }
 
 void Memory::cmSendSelected_Click()
@@ -129,21 +133,8 @@ void Memory::cmSendSelected_Click()
         return;
     const SheetBook::Selection s = F1Book1->selection();
     // Channels end at 99, whatever the selection reaches.
-    const int last = std::min(s.lastRow, bank::kRadioRows);
-    WaitPointer hourglass(F1Book1);
-    transferring_ = true;
-    transferSheet_ = F1Book1->current();
-    AtExit done{[this] {
-        transferring_ = false;
-        transferSheet_ = nullptr;
-    }};
-    for (int row = std::max(s.firstRow, 1); row <= last; ++row) {
-        if (!transferSheet_ || !radio_.linkOpen())
-            return;
-        radio_.RadioSetMemory(row);
-        platform_.waits.commandPause(kWriteWait);
-        drain();
-    }
+    transfer(std::max(s.firstRow, 1), std::min(s.lastRow, bank::kRadioRows), kWriteWait,
+             &MemoryRadio::RadioSetMemory);
 }
 
 void Memory::tuneToRow(int row)

@@ -50,6 +50,13 @@ struct MemoryKeyFixture : ::testing::Test {
         return nullptr;
     }
 
+    // Fills a row of the radio bank as typing and the lists leave it.
+    static void fillRow(SheetModel& s, int row, const QStringList& texts)
+    {
+        for (int c = 1; c <= texts.size(); ++c)
+            s.setText(row, c, texts[c - 1]);
+    }
+
     // The radio's answer to a channel read: the write frame's layout from the radio.
     static QByteArray answer(const QByteArray& writeFrame)
     {
@@ -111,16 +118,7 @@ TEST_F(MemoryKeyFixture, AnEmptyRowGivesTheShortFrame)
 TEST_F(MemoryKeyFixture, ACompleteRowAsTheListsAndTypingLeaveIt)
 {
     powerOn();
-    SheetModel& s = radioSheet();
-    s.setText(12, 1, "Rpt");
-    s.setNumber(12, 2, 145500);
-    s.setText(12, 3, "FM");
-    s.setText(12, 4, "88.5");
-    s.setNumber(12, 5, 145600);
-    s.setText(12, 6, "FM");
-    s.setText(12, 7, "none");
-    s.setText(12, 8, "DUP-");
-    s.setText(12, 9, "Yes");
+    fillRow(radioSheet(), 12, {"Rpt", "145500", "FM", "88.5", "145600", "FM", "none", "DUP-", "Yes"});
     q->RadioSetMemory(12);
     ASSERT_EQ(f.fake.serial.writes().size(), 1u);
     EXPECT_EQ(shown(f.fake.serial.writes()[0].bytes),
@@ -132,13 +130,7 @@ TEST_F(MemoryKeyFixture, ReadingBackAWrittenRowReproducesIt)
 {
     powerOn();
     SheetModel& s = radioSheet();
-    s.setText(7, 1, "Rpt");
-    s.setNumber(7, 2, 145500);
-    s.setText(7, 3, "FM");
-    s.setText(7, 4, "88.5");
-    s.setText(7, 7, "none");
-    s.setText(7, 8, "DUP+");
-    s.setText(7, 9, "No");
+    fillRow(s, 7, {"Rpt", "145500", "FM", "88.5", "", "", "none", "DUP+", "No"});
     q->RadioSetMemory(7);
     const QByteArray written = f.fake.serial.writes().at(0).bytes;
     for (int c = 1; c <= 9; ++c)
