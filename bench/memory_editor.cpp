@@ -23,6 +23,7 @@
 #include "support/live_program.h"
 
 using namespace quelm;
+using testsupport::LiveProgram;
 
 namespace {
 

@@ -23,6 +23,8 @@
 #include "support/port_alias.h"
 
 using namespace quelm;
+using testsupport::eventually;
+using testsupport::LiveProgram;
 
 namespace {
 
