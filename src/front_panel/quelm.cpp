@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "front_panel/memory_key.h"
 #include "front_panel/word_helpers.h"
 #include "operating_aids/voice_recorder.h" // complete for the destructor
 
@@ -19,6 +20,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    wireMemoryKey();
     createKeyerAndSatellite();
     createRecorder();
 }
