@@ -68,6 +68,12 @@ bool Quelm::pushState()
         CommandPause();
         return platform.serial.portOpen();
     };
+    // A receive that could not reach the radio when the link last closed goes first.
+    if (link.mayBeKeyed()) {
+        sendOnLink([this] { link.sendSetRXTX(false); });
+        if (!paused())
+            return false;
+    }
     const int current = st.VFOActive;
     const int other = 1 - current;
     const QString vfoName[2] = {QStringLiteral("A"), QStringLiteral("B")};
@@ -150,11 +156,32 @@ void Quelm::shutLink()
 {
     TimerS->setEnabled(false);
     Timer1->setEnabled(false);
+    // A hold or scan must not go on tuning a radio that is no longer reached.
+    TimerVFO->setEnabled(false);
+    TimerVFOPress->setEnabled(false);
+    holding_ = false;
+    endTransmit();
     platform.serial.setPortOpen(false);
     platform.wave.command(QStringLiteral("stop"));
     platform.wave.command(QStringLiteral("close"));
     platform.waits.servingWaitUntil(kWaveCloseWait,
                                     [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
+}
+
+void Quelm::endTransmit()
+{
+    // The CQ caller keys the radio without touching TXOn; the link knows what
+    // went out last. A port that has failed cannot take the frame: the lamps
+    // show receive all the same, and the next opening sends it first.
+    if ((isOn(st.TXOn) || link.mayBeKeyed()) && platform.serial.portOpen()) {
+        try {
+            link.sendSetRXTX(false);
+        } catch (const SerialError&) {
+        }
+    }
+    st.TXOn = kFalse;
+    LCDTX->setVisible(false);
+    LCDRX->setVisible(true);
 }
 
 void Quelm::closeLink()

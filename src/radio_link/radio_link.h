@@ -40,6 +40,10 @@ public:
     void sendReadFreq();                         // 03
     void sendReadMode();                         // 04
     void sendSetRXTX(bool transmit);             // 1C 00
+    // True from the moment a transmit command is handed to the port until a
+    // receive command has gone out whole: the radio may then be on the air,
+    // whoever keyed it (the TX key, the CQ caller).
+    bool mayBeKeyed() const { return mayBeKeyed_; }
     void sendSetSplit(bool split);               // 0F 00/01
     void sendSetDuplex(const QString& tipo);     // 0F 10/11/12
     void sendReadS();                            // 15 02
@@ -98,6 +102,7 @@ private:
     // window thread held elsewhere) a partial frame is seen afresh.
     std::optional<double> partialSince_;
     std::optional<double> lastLook_;
+    bool mayBeKeyed_ = false;
 };
 
 } // namespace quelm

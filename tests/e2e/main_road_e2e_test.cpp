@@ -3,7 +3,6 @@
 // push, band keys, the radio's own dial and S-meter, a restart, a pulled cable.
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,14 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "front_panel/quelm.h"
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/fakes.h"
-#include "platform/serial_port_qt.h"
-#include "platform/waits.h"
-#include "platform/wave_device.h"
 #include "simulator/radio_simulator.h"
+#include "support/live_program.h"
 #include "support/port_alias.h"
 #include "window_support/vexlan_prog_bar.h"
 
@@ -31,45 +24,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Serves the Qt event loop until `done` holds or `ms` have passed.
-bool eventually(const std::function<bool()>& done, int ms = 3000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
-
 std::string hex(const QByteArray& bytes)
 {
     return bytes.toHex(' ').toUpper().toStdString();
 }
 
-// The program's own layers, as the real program builds them; the settings store
-// and the message boxes are in memory so a test can read them and restart.
-struct LiveProgram {
-    LiveProgram(MemorySettingsStore& settings, const QString& folder) : settings(settings), folder(folder) {}
-
-    MemorySettingsStore& settings;
-    QString folder;
-    SteadyClock clock;
-    QtEventPump events;
-    Waits waits{clock, events};
-    QtSerialPort serial;
-    RecordingMessageBox messages;
-    ModeMachineWaveDevice wave;
-    Platform platform{serial, clock, events, waits, settings, messages, wave, folder};
-    std::unique_ptr<Quelm> window;
-
-    bool load()
-    {
-        window = std::make_unique<Quelm>(platform);
-        return window->Form_Load();
-    }
-};
+using testsupport::eventually;
+using testsupport::LiveProgram;
 
 class MainRoadLive : public ::testing::Test {
 protected:
@@ -86,15 +47,6 @@ protected:
             program->window->Form_Unload();
         program.reset();
         radio.stop();
-    }
-
-    static sim::SimulatorOptions options(const std::string& alias)
-    {
-        sim::SimulatorOptions o;
-        o.sMeterWanders = false;
-        o.sMeterStart = 40;
-        o.symlinkPath = alias;
-        return o;
     }
 
     void writeIni()
@@ -133,7 +85,7 @@ protected:
     }
 
     const std::string alias = testsupport::uniquePortAlias();
-    sim::RadioSimulator radio{options(alias)};
+    sim::RadioSimulator radio{testsupport::steadyRadio(alias, 40)};
     QTemporaryDir folder;
     MemorySettingsStore settings;
     std::unique_ptr<LiveProgram> program;

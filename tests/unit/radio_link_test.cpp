@@ -406,3 +406,21 @@ TEST_F(RadioLinkTest, TheWaitingReaderStillWaitsForTheEndByte)
     port.queueInputAt(clock.now() + 0.05, hex("00 05 07 00 FD"));
     EXPECT_EQ(link.RadioReadFrame(), "10:  7050000");
 }
+
+// Whether the radio may be on the air, as the link alone can know it: keyed
+// from the moment a transmit command is attempted, unkeyed only once a receive
+// command has gone out.
+TEST_F(RadioLinkTest, MayBeKeyedFromATransmitAttemptUntilAReceiveHasGoneOut)
+{
+    EXPECT_FALSE(link.mayBeKeyed());
+    port.setWriteFails("device gone");
+    EXPECT_THROW(link.sendSetRXTX(true), SerialError);
+    EXPECT_TRUE(link.mayBeKeyed()); // part of it may have reached the radio
+    EXPECT_THROW(link.sendSetRXTX(false), SerialError);
+    EXPECT_TRUE(link.mayBeKeyed());
+    port.setWriteFails(QString());
+    link.sendSetRXTX(false);
+    EXPECT_FALSE(link.mayBeKeyed());
+    link.sendSetRXTX(true);
+    EXPECT_TRUE(link.mayBeKeyed());
+}
