@@ -180,7 +180,7 @@ public:
     {
         radio.onRadioFrameSent([this](const sim::Bytes& frame, Steady::time_point leftAt) {
             const long long hz = reportHz(frame);
-            if (hz < 0)
+            if (hz < 0 || !keeping)
                 return;
             std::lock_guard lock(mutex_);
             sent_.push_back({hz, leftAt});
@@ -205,11 +205,13 @@ public:
         return sent_;
     }
     const std::vector<Event>& painted() const { return painted_; }
+    // Off for the soak, whose only measure is memory: the records would grow.
+    std::atomic<bool> keeping{true};
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == qrg_ && event->type() == QEvent::Paint) {
+        if (watched == qrg_ && event->type() == QEvent::Paint && keeping) {
             const std::optional<double> kHz = conv::localeReading(QStringView(qrg_->text()));
             if (kHz)
                 painted_.push_back({std::llround(*kHz * 1000.0), Steady::now()});
@@ -395,23 +397,26 @@ void runBaud(TimedApplication& app, int baud, double seconds, double idleSeconds
 
     if (soakSeconds > 0) {
         std::printf("  soak at the line's limit, %.0f s: resident memory (MiB) every 10 s:", soakSeconds);
+        recorder.keeping = false;
         const CaseResult r = runCase(app, radio, recorder, [&](const std::atomic<bool>& stop) {
             std::atomic<bool> ended{false};
             std::thread meter([&] {
                 const auto start = Steady::now();
-                while (!ended) {
+                for (int i = 1; !ended; ++i) {
                     std::printf(" %.1f", residentMiB());
                     std::fflush(stdout);
-                    std::this_thread::sleep_until(start + std::chrono::seconds(10) *
-                                                              (1 + (Steady::now() - start) / std::chrono::seconds(10)));
+                    while (!ended && Steady::now() < start + std::chrono::seconds(10) * i)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 }
             });
             dialAtRate(radio, 8000000, lineLimit * 1.05, soakSeconds, stop);
             ended = true;
             meter.join();
         });
-        std::printf(" end %.1f\n", residentMiB());
-        print("soak", r);
+        recorder.keeping = true;
+        std::printf(" end %.1f\n  %-18s longest handler %6.2f ms  busy %5.1f %%  cpu %5.2f %%  wake-ups %6.1f/s\n",
+                    residentMiB(), "soak", r.longestHandlerMs, 100.0 * r.busyShare, 100.0 * r.cpuShare,
+                    r.wakeupsPerSecond);
     }
 
     if (idleSeconds > 0) {
