@@ -220,8 +220,9 @@ TEST_F(CQCaller, EveryWayOutOfACycleEndsInReceive)
         EXPECT_EQ(t.keys(), kIdle);
         EXPECT_TRUE(t.q->LCDWav->Tag.isEmpty());
         EXPECT_EQ(t.fake.messages.criticals.size(), c.messages);
-        if (c.messages)
+        if (c.messages) {
             EXPECT_TRUE(t.fake.messages.criticals[0].contains(QStringLiteral("cq_five.wav")));
+        }
 
         // A late tick or end of message keys nothing.
         const std::size_t sent = frames.size();
