@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev
   libgl-dev libxkbcommon-dev
   qt6-qpa-plugins libqt6svg6
+  libsndfile1-dev pulseaudio pulseaudio-utils libpulse-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
   fonts-dseg fonts-dejavu-core fonts-dejavu-extra

@@ -13,7 +13,7 @@
 #include "platform/serial_port_qt.h"
 #include "platform/settings_store.h"
 #include "platform/waits.h"
-#include "platform/wave_device.h"
+#include "platform/wave_device_qt.h"
 
 int main(int argc, char* argv[])
 {
@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     quelm::Waits waits(clock, events);
     quelm::IniSettingsStore settings;
     quelm::QtMessageBox messages;
-    quelm::ModeMachineWaveDevice wave;
+    quelm::QtWaveDevice wave;
     quelm::Platform platform{serial, clock, events, waits, settings, messages, wave,
                              QDir(QCoreApplication::applicationDirPath()).absolutePath()};
     app.setMessageBox(&messages);

@@ -6,6 +6,7 @@
 #include "front_panel/quelm.h"
 #include "front_panel/saved_state.h"
 #include "front_panel/settings_file.h"
+#include "operating_aids/voice_recorder.h"
 #include "platform/errors.h"
 #include "window_support/form_pos.h"
 #include "window_support/region.h"
@@ -86,23 +87,7 @@ void Quelm::loadSettingsFile(const SettingsFile& file)
 
 void Quelm::StopPlayer()
 {
-    cmPlay->setEnabled(false);
-    cmStop->setEnabled(false);
-    cmPause->setEnabled(false);
-    platform.wave.command(QStringLiteral("stop"));
-    if (LCDWav->Tag == QLatin1String("CQ"))
-        RadioSetRXTX(false);
-    if (TimerCQ->enabled()) {
-        cmStop->setEnabled(true);
-        return;
-    }
-    platform.wave.command(QStringLiteral("close"));
-    platform.waits.servingWaitUntil(kWaveCloseWait,
-                                    [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
-    cmPlay->setEnabled(true);
-    cmCQ->setEnabled(true);
-    cmPlay->setText(QStringLiteral("PLAY"));
-    cmRec->setEnabled(true);
+    recorder->StopPlayer();
 }
 
 void Quelm::Form_Unload()
@@ -117,6 +102,8 @@ void Quelm::Form_Unload()
     // it here also ends that push at its next pause.
     if (isOn(st.PowerOn) || platform.serial.portOpen())
         shutLink();
+    else
+        recorder->windowClosing(); // a running recording is saved, the device closed
     SaveLastState();
 }
 

@@ -117,9 +117,17 @@ class TagTimer : public QTimer {
 public:
     using QTimer::QTimer;
     QString Tag;
-    // The Enabled property of a window timer.
-    void setEnabled(bool on) { on ? start() : stop(); }
-    bool enabled() const { return isActive(); }
+    // The Enabled property of a window timer. Enabling restarts the count; a
+    // timer with the interval 0 is enabled but never ticks.
+    void setEnabled(bool on)
+    {
+        enabled_ = on;
+        on && interval() > 0 ? start() : stop();
+    }
+    bool enabled() const { return enabled_; }
+
+private:
+    bool enabled_ = false;
 };
 
 // The panel picture beneath every control; reports mouse movement over it.

@@ -7,6 +7,7 @@
 #include <QDir>
 
 #include "front_panel/quelm.h"
+#include "operating_aids/voice_recorder.h"
 #include "platform/errors.h"
 
 namespace quelm {
@@ -152,8 +153,10 @@ void Quelm::showThreeWay(LcdLabel* field, int mode, const std::array<QString, 3>
     field->setCaption(captions[mode == 0 ? 0 : mode == 1 ? 1 : 2]);
 }
 
-void Quelm::shutLink()
+void Quelm::shutLink(bool playCaption)
 {
+    // A running CQ cycle ends first, while the port can still take the receive command.
+    recorder->linkClosing();
     TimerS->setEnabled(false);
     Timer1->setEnabled(false);
     // A hold or scan must not go on tuning a radio that is no longer reached.
@@ -164,6 +167,8 @@ void Quelm::shutLink()
     platform.serial.setPortOpen(false);
     platform.wave.command(QStringLiteral("stop"));
     platform.wave.command(QStringLiteral("close"));
+    if (playCaption)
+        cmPlay->setText(QStringLiteral("PLAY"));
     platform.waits.servingWaitUntil(kWaveCloseWait,
                                     [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
 }
@@ -186,8 +191,7 @@ void Quelm::endTransmit()
 
 void Quelm::closeLink()
 {
-    shutLink();
-    cmPlay->setText(QStringLiteral("PLAY"));
+    shutLink(true);
     LCDOff->setVisible(true);
     LCDRX->setVisible(false);
     st.PowerOn = kFalse;

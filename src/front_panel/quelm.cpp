@@ -4,6 +4,7 @@
 
 #include "front_panel/memory_key.h"
 #include "front_panel/word_helpers.h"
+#include "operating_aids/voice_recorder.h" // complete for the destructor
 
 #include "window_support/region.h"
 #include "window_support/vexlan_prog_bar.h"
@@ -21,6 +22,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     connectHandlers();
     wireMemoryKey();
     createKeyerAndSatellite();
+    createRecorder();
 }
 
 Quelm::~Quelm() = default;

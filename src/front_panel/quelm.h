@@ -36,6 +36,7 @@
 namespace quelm {
 
 class VexlanProgBar;
+class VoiceRecorder;
 class Region;
 struct SettingsFile;
 class KeyerField;
@@ -58,6 +59,8 @@ public:
     void SaveLastState();
     // The recorder keys' idle state with the wave device closed.
     void StopPlayer();
+    // The recorder, player and CQ caller on the recorder keys (operating_aids).
+    std::unique_ptr<VoiceRecorder> recorder;
     // The panel art that the window shows and takes its outline from (701 x 337).
     static QImage panelPicture();
 
@@ -158,9 +161,10 @@ public:
     // Closes the link as the power key does: timers, port, wave device, indicators,
     // PowerOn last. Safe to call when it is already closed (power_key.cpp).
     void closeLink();
-    // The part of closing that the unload step shares: timers, port, wave device
-    // (with a bounded wait); captions and PowerOn stay as they are.
-    void shutLink();
+    // The part of closing that the unload step shares: a running CQ cycle ended in
+    // receive, timers, port, wave device (with a bounded wait); PowerOn stays as it
+    // is. The power key also sets the PLAY caption before the wait.
+    void shutLink(bool playCaption = false);
     // Receive goes out where the port still takes it whenever the radio may be
     // keyed (TX key or CQ caller); TXOn ends false, the lamps show receive.
     void endTransmit();
@@ -277,6 +281,7 @@ private:
     // Each file of panel keys wires its own controls.
     void wireTuningKeys(); void wireMemoPad(); void wireSwitches(); void wireLevelSlider(); void wireWindowKeys();
     void createKeyerAndSatellite();  // keyer_and_satellite.cpp
+    void createRecorder();           // recorder_wiring.cpp
     void wireMemoryKey();    // memory_key.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 

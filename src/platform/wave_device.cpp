@@ -5,13 +5,20 @@ namespace quelm {
 void ModeMachineWaveDevice::command(const QString& word)
 {
     commands_.append(word);
+    error_.clear();
+    if (stuck_)
+        return;
     if (word == QLatin1String("open")) {
-        if (mode_ == NotOpen && !openFails_)
+        if (mode_ != NotOpen)
+            return;
+        if (openFails_)
+            error_ = QStringLiteral("The file could not be opened.");
+        else
             mode_ = Stopped;
     } else if (word == QLatin1String("close")) {
         mode_ = NotOpen;
     } else if (mode_ == NotOpen) {
-        return; // nothing else works on a closed device
+        error_ = QStringLiteral("The wave device is not open.");
     } else if (word == QLatin1String("record")) {
         mode_ = Recording;
     } else if (word == QLatin1String("play")) {
@@ -34,6 +41,13 @@ void ModeMachineWaveDevice::finishPlayback()
     if (mode_ == Playing)
         mode_ = Stopped;
     emit done(1);
+}
+
+void ModeMachineWaveDevice::failNow(const QString& reason)
+{
+    if (mode_ != NotOpen)
+        mode_ = Stopped;
+    emit failed(reason);
 }
 
 } // namespace quelm

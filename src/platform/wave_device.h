@@ -23,38 +23,49 @@ public:
     using QObject::QObject;
     ~WaveDevice() override = default;
 
-    virtual void setDeviceType(const QString& type) = 0;
-    virtual QString deviceType() const = 0;
-    virtual void setFileName(const QString& name) = 0;
-    virtual QString fileName() const = 0;
+    void setDeviceType(const QString& type) { deviceType_ = type; }
+    QString deviceType() const { return deviceType_; }
+    // The file that "open" opens and "save" writes.
+    void setFileName(const QString& name) { fileName_ = name; }
+    QString fileName() const { return fileName_; }
+    // The target position of "seek", in milliseconds from the start of the file.
+    void setTo(long position) { to_ = position; }
+    long to() const { return to_; }
+
     // "open", "record", "play", "pause", "stop", "save", "close", "seek".
-    // A word the device cannot carry out leaves its mode unchanged.
+    // A word the device cannot carry out leaves its mode unchanged and says why
+    // in errorText().
     virtual void command(const QString& word) = 0;
     virtual int mode() const = 0;
-    virtual void setTo(long position) = 0;
-    virtual long to() const = 0;
+    // Why the last command was not carried out, in the operator's words; empty
+    // when it was.
+    virtual QString errorText() const = 0;
 
 signals:
-    // After every playback started by "play" has ended.
+    // After every playback started by "play" has run to its end (the last sound
+    // has been played). A playback ended early by "stop", "seek" or "close"
+    // raises nothing.
     void done(int notifyCode);
+    // The device failed while it played or recorded (the file could not be read
+    // on, the sound device went away). Never raised from inside command().
+    void failed(const QString& reason);
+
+private:
+    QString deviceType_;
+    QString fileName_;
+    long to_ = 0;
 };
 
-// Keeps the device's mode machine without producing sound: the stand-in until
-// real audio exists, and the fake of the tests. A playback runs until
-// finishPlayback() is called.
+// Keeps the device's mode machine without producing sound: the fake of the
+// tests. A playback runs until finishPlayback() is called.
 class ModeMachineWaveDevice : public WaveDevice {
     Q_OBJECT
 public:
     using WaveDevice::WaveDevice;
 
-    void setDeviceType(const QString& type) override { deviceType_ = type; }
-    QString deviceType() const override { return deviceType_; }
-    void setFileName(const QString& name) override { fileName_ = name; }
-    QString fileName() const override { return fileName_; }
     void command(const QString& word) override;
     int mode() const override { return mode_; }
-    void setTo(long position) override { to_ = position; }
-    long to() const override { return to_; }
+    QString errorText() const override { return error_; }
 
     // Test hooks.
     const QStringList& commands() const { return commands_; }
@@ -63,13 +74,17 @@ public:
     void finishPlayback();
     // When set, "open" fails (the mode stays NotOpen), as for a missing file.
     void setOpenFails(bool fails) { openFails_ = fails; }
+    // When set, the device takes every word without ever changing its mode and
+    // without saying why, as a device that hangs.
+    void setStuck(bool stuck) { stuck_ = stuck; }
+    // The device fails on its own: the mode becomes Stopped and failed() is emitted.
+    void failNow(const QString& reason);
 
 private:
-    QString deviceType_;
-    QString fileName_;
+    QString error_;
     int mode_ = NotOpen;
-    long to_ = 0;
     bool openFails_ = false;
+    bool stuck_ = false;
     QStringList commands_;
 };
 

@@ -57,7 +57,13 @@ inline quelm::sim::SimulatorOptions steadyRadio(const std::string& alias, int sM
 }
 
 struct LiveProgram {
-    LiveProgram(quelm::MemorySettingsStore& settings, const QString& folder) : settings(settings), folder(folder) {}
+    // The wave device is the silent fake unless a test brings a real one.
+    LiveProgram(quelm::MemorySettingsStore& settings, const QString& folder, quelm::WaveDevice* realWave = nullptr)
+        : settings(settings)
+        , folder(folder)
+        , platform{serial, clock, events, waits, settings, messages, realWave ? *realWave : wave, folder}
+    {
+    }
 
     quelm::MemorySettingsStore& settings;
     QString folder;
@@ -67,7 +73,7 @@ struct LiveProgram {
     quelm::QtSerialPort serial;
     quelm::RecordingMessageBox messages;
     quelm::ModeMachineWaveDevice wave;
-    quelm::Platform platform{serial, clock, events, waits, settings, messages, wave, folder};
+    quelm::Platform platform;
     std::unique_ptr<quelm::Quelm> window;
 
     bool load()

@@ -365,3 +365,22 @@ TEST(SerialFarEnd, BytesSentBeforeClosingAreStillRead)
         port.input();
     EXPECT_FALSE(serialErrorOf([&] { port.inBufferCount(); }).isEmpty());
 }
+
+TEST_F(SerialPty, ReadingFromAQueuedCallLeavesTheLinkWorking)
+{
+    // The event loop delivers queued calls before it hands the port the bytes it
+    // has seen arrive; a queued call that reads them first leaves the port's own
+    // reading with nothing, which is no failure of the device.
+    pty.send("\xFE");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    int seen = -1;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { seen = port.inBufferCount(); }, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(serialErrorOf([&] { port.inBufferCount(); }), QString());
+    pty.send("\xFD");
+    EXPECT_EQ(pollCount([&] { return port.inBufferCount(); }, 2), 2);
+}

@@ -1,0 +1,139 @@
+#include "platform/sound_file.h"
+
+#include <vector>
+
+#include <QFile>
+
+#include <sndfile.h>
+
+namespace quelm::sound {
+
+namespace {
+QString libraryText(SNDFILE* file)
+{
+    return QString::fromLocal8Bit(sf_strerror(file));
+}
+} // namespace
+
+Reader::~Reader()
+{
+    close();
+}
+
+bool Reader::open(const QString& path, QString* error)
+{
+    close();
+    SF_INFO info{};
+    file_ = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file_) {
+        *error = libraryText(nullptr);
+        return false;
+    }
+    if (info.channels < 1 || info.samplerate < 1) {
+        *error = QStringLiteral("The file holds no sound.");
+        close();
+        return false;
+    }
+    rate_ = info.samplerate;
+    fileChannels_ = info.channels;
+    outChannels_ = info.channels == 2 ? 2 : 1;
+    frames_ = info.frames;
+    position_ = 0;
+    return true;
+}
+
+void Reader::close()
+{
+    if (file_)
+        sf_close(file_);
+    file_ = nullptr;
+    rate_ = fileChannels_ = outChannels_ = 0;
+    frames_ = position_ = 0;
+}
+
+std::int64_t Reader::read(std::int16_t* out, std::int64_t count, QString* error)
+{
+    if (!file_ || count <= 0)
+        return 0;
+    sf_count_t got = 0;
+    if (fileChannels_ == outChannels_) {
+        got = sf_readf_short(file_, out, count);
+    } else {
+        std::vector<short> all(static_cast<std::size_t>(count * fileChannels_));
+        got = sf_readf_short(file_, all.data(), count);
+        for (sf_count_t f = 0; f < got; ++f) {
+            long sum = 0;
+            for (int c = 0; c < fileChannels_; ++c)
+                sum += all[static_cast<std::size_t>(f * fileChannels_ + c)];
+            out[f] = static_cast<std::int16_t>(sum / fileChannels_);
+        }
+    }
+    if (got < count && sf_error(file_) != SF_ERR_NO_ERROR) {
+        *error = libraryText(file_);
+        return -1;
+    }
+    position_ += got;
+    return got;
+}
+
+bool Reader::seek(std::int64_t frame)
+{
+    if (!file_)
+        return false;
+    const sf_count_t at = sf_seek(file_, frame, SEEK_SET);
+    if (at < 0)
+        return false;
+    position_ = at;
+    return true;
+}
+
+Writer::~Writer()
+{
+    QString ignored;
+    close(&ignored);
+}
+
+bool Writer::open(const QString& path, int sampleRate, QString* error)
+{
+    QString ignored;
+    close(&ignored);
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    file_ = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file_) {
+        *error = libraryText(nullptr);
+        return false;
+    }
+    frames_ = 0;
+    return true;
+}
+
+bool Writer::write(const std::int16_t* frames, std::int64_t count, QString* error)
+{
+    if (!file_)
+        return false;
+    const sf_count_t done = sf_writef_short(file_, frames, count);
+    frames_ += done;
+    if (done != count) {
+        *error = libraryText(file_);
+        return false;
+    }
+    return true;
+}
+
+bool Writer::close(QString* error)
+{
+    if (!file_)
+        return true;
+    const int rc = sf_close(file_);
+    file_ = nullptr;
+    if (rc != 0) {
+        *error = QString::fromLocal8Bit(sf_error_number(rc));
+        return false;
+    }
+    return true;
+}
+
+} // namespace quelm::sound
