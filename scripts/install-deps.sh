@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick
   fonts-dseg fonts-dejavu-core
   python3
+  clang-14 libclang-rt-14-dev xdotool
 )
 
 missing() {
