@@ -434,4 +434,24 @@ Decoded decodeFrame(std::span<const unsigned char> bytes, int endPos, int radioA
     return dispatch(f);
 }
 
+void SourceWatch::feed(unsigned char b)
+{
+    switch (state_) {
+    case 0:
+        state_ = b == kPreamble ? 1 : 0;
+        break;
+    case 1:
+        state_ = b == kPreamble ? 2 : 0;
+        break;
+    case 2: // a run of more than two FE is still the preamble
+        state_ = b == kPreamble ? 2 : 3;
+        break;
+    default:
+        if (b == address_)
+            heard_ = true;
+        state_ = b == kPreamble ? 1 : 0;
+        break;
+    }
+}
+
 } // namespace quelm::civ

@@ -105,4 +105,20 @@ Decoded decodeFrame(std::span<const unsigned char> bytes, int endPos, int radioA
 // nullopt when the value leaves the signed 32-bit range.
 std::optional<std::int32_t> bcdField(std::span<const unsigned char> bytes, std::span<const int> positions);
 
+// Watches a stream of received bytes, fed one at a time, for the head of a frame
+// sent by `radioAddress` (FE FE, any destination, that address): whether the
+// radio has said anything at all. The echo of the program's own frames (source
+// E0) does not count. Keeps three bytes of state, whatever the stream's length.
+class SourceWatch {
+public:
+    explicit SourceWatch(int radioAddress) : address_(radioAddress) {}
+    void feed(unsigned char b);
+    bool heard() const { return heard_; }
+
+private:
+    int address_;
+    int state_ = 0; // 0 nothing, 1 FE, 2 FE FE, 3 FE FE destination
+    bool heard_ = false;
+};
+
 } // namespace quelm::civ

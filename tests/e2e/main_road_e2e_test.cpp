@@ -23,53 +23,22 @@
 #include "platform/waits.h"
 #include "platform/wave_device.h"
 #include "simulator/radio_simulator.h"
+#include "support/live_program.h"
 #include "support/port_alias.h"
 #include "window_support/vexlan_prog_bar.h"
 
 using namespace quelm;
 using namespace std::chrono_literals;
 
-namespace {
+using testsupport::eventually;
+using testsupport::LiveProgram;
 
-// Serves the Qt event loop until `done` holds or `ms` have passed.
-bool eventually(const std::function<bool()>& done, int ms = 3000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+namespace {
 
 std::string hex(const QByteArray& bytes)
 {
     return bytes.toHex(' ').toUpper().toStdString();
 }
-
-// The program's own layers, as the real program builds them; the settings store
-// and the message boxes are in memory so a test can read them and restart.
-struct LiveProgram {
-    LiveProgram(MemorySettingsStore& settings, const QString& folder) : settings(settings), folder(folder) {}
-
-    MemorySettingsStore& settings;
-    QString folder;
-    SteadyClock clock;
-    QtEventPump events;
-    Waits waits{clock, events};
-    QtSerialPort serial;
-    RecordingMessageBox messages;
-    ModeMachineWaveDevice wave;
-    Platform platform{serial, clock, events, waits, settings, messages, wave, folder};
-    std::unique_ptr<Quelm> window;
-
-    bool load()
-    {
-        window = std::make_unique<Quelm>(platform);
-        return window->Form_Load();
-    }
-};
 
 class MainRoadLive : public ::testing::Test {
 protected:
