@@ -55,9 +55,12 @@ constexpr Entry<double> kSteps[] = {{10, 0x00},    {100, 0x01},   {1000, 0x02}, 
 
 constexpr std::int64_t kMaxHz = 9999999999;
 
+// A plain data byte. FA to FF are the line's own marks (NG, OK, collision, end,
+// preamble): one of them inside a frame would cut it short or start another, so
+// the largest data byte is F9.
 char byteOf(int value)
 {
-    return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 255)));
+    return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 0xF9)));
 }
 
 char bcdPair(int pair)
@@ -108,7 +111,7 @@ QByteArray frame(int radioAddress, const QByteArray& bodyBytes)
     f.reserve(bodyBytes.size() + 5);
     f.append(static_cast<char>(kPreamble));
     f.append(static_cast<char>(kPreamble));
-    f.append(byteOf(radioAddress));
+    f.append(static_cast<char>(static_cast<unsigned char>(std::clamp(radioAddress, 0, 255))));
     f.append(static_cast<char>(kController));
     f.append(bodyBytes);
     f.append(static_cast<char>(kEndOfFrame));

@@ -5,8 +5,9 @@
 //
 // Values that do not fit their field are clamped to the nearest value the field
 // can carry (a frequency to 0 .. 9,999,999.999 kHz, a level to 0 .. 9999, a
-// plain byte to 0 .. 255, a channel to 0 .. 9999, a tone to 0 .. 99,999.9 Hz),
-// so no frame ever carries a nibble above 9 or a byte out of range.
+// plain data byte to 0 .. F9, a channel to 0 .. 9999, a tone to 0 .. 99,999.9 Hz),
+// so no frame ever carries a nibble above 9, a byte out of range, or one of the
+// line's marks FA .. FF as a data byte (a text field has its FD made a blank).
 
 #include <array>
 #include <cstdint>
