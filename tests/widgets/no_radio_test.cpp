@@ -2,6 +2,7 @@
 // sent got an answer from the radio, one message says so and what to check,
 // and the link stays open for a radio switched on later.
 
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,8 @@ struct LineCase {
     QByteArray line; // what arrives during the push
     bool radioHeard;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
 class PushAnswers : public ::testing::TestWithParam<LineCase> {
 protected:
