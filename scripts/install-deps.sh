@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-qpa-plugins libqt6svg6
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
-  fonts-dseg fonts-dejavu-core
+  fonts-dseg fonts-dejavu-core fonts-dejavu-extra
   python3
   clang-14 libclang-rt-14-dev xdotool
 )

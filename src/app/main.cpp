@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include "app/quelm_application.h"
+#include "app/stop_signals.h"
 #include "front_panel/quelm.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
@@ -45,6 +46,11 @@ int main(int argc, char* argv[])
     app.setSaveState([&window] {
         window->SaveLastState();
         window->Form_Unload();
+    });
+    // kill, Ctrl-C, the end of the session: closed as the exit key closes it.
+    quelm::StopSignals stopSignals([&window](int signal) {
+        window->cmExit_Click();
+        QCoreApplication::exit(128 + signal);
     });
     window->show();
     try {

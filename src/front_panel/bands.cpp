@@ -63,21 +63,32 @@ void Quelm::CambiaQRG(double QRG, bool tx)
     if (tx)
         RadioSetFreq(st.VFOQrg[st.VFOActive]);
     const int band = IdentificaBanda(st.VFOQrg[st.VFOActive]);
+    const bool wasOutside = outsideBands_;
+    outsideBands_ = band == kNoBand;
     if (band != st.BandIndex && band == kNoBand)
-        bandLimitMessage();
+        bandLimitMessage(tx, wasOutside);
     else
         st.BandIndex = band;
 }
 
-void Quelm::bandLimitMessage()
+void Quelm::bandLimitMessage(bool operatorChange, bool wasOutside)
 {
-    // The box serves window events while it is open; frequency reports taken in
-    // meanwhile are shown and stored but add no second box.
-    if (bandMessageOpen_)
+    if (operatorChange) {
+        // A frequency the operator typed or picked: told every time, and the
+        // caller goes on once the box is closed.
+        ++bandBoxesOpen_;
+        platform.messages.critical(kNotInBand);
+        --bandBoxesOpen_;
         return;
-    bandMessageOpen_ = true;
-    platform.messages.critical(kNotInBand);
-    bandMessageOpen_ = false;
+    }
+    // The radio's own reports (a turning dial, a garbled frame) warn once as the
+    // frequency leaves the band table, and again only after it has been back
+    // inside a band. The box must not wait inside the receive tick: reports go
+    // on being read and shown while it is open.
+    if (wasOutside || bandBoxesOpen_ > 0)
+        return;
+    ++bandBoxesOpen_;
+    platform.messages.openCritical(kNotInBand, this, [this] { --bandBoxesOpen_; });
 }
 
 void Quelm::SettoMemoria(double fa, const QString& ma, double fb, const QString& mb)

@@ -1,6 +1,9 @@
 // The geometry, fonts, colours, captions and tooltips of every control of the
 // panel, from one table. Positions are pixels of the 701 x 337 panel picture.
 
+#include <algorithm>
+#include <initializer_list>
+
 #include <QBitmap>
 #include <QCursor>
 #include <QFontDatabase>
@@ -150,34 +153,53 @@ QString digitalFamily(bool letters)
     return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
 }
 
-// The largest pixel size up to `pixels` at which `sample` fits the box.
-QFont fitted(QFont font, int pixels, const QString& sample, const QSize& box)
+// The largest pixel size up to `pixels`, and at that size the widest of the
+// `stretches` (percent), at which every one of `texts` fits the box.
+QFont fitted(QFont font, int pixels, const QStringList& texts, const QSize& box,
+             std::initializer_list<int> stretches = {100})
 {
     for (int px = pixels; px > 6; --px) {
-        font.setPixelSize(px);
-        const QFontMetrics m(font);
-        if (m.horizontalAdvance(sample) <= box.width() - 2 && m.ascent() <= box.height() * 3 / 4)
-            return font;
+        for (int stretch : stretches) {
+            font.setPixelSize(px);
+            font.setStretch(stretch);
+            const QFontMetrics m(font);
+            const bool fits = std::all_of(texts.begin(), texts.end(), [&](const QString& t) {
+                return m.horizontalAdvance(t) <= box.width();
+            });
+            if (fits && m.ascent() <= box.height() * 3 / 4)
+                return font;
+        }
     }
     font.setPixelSize(6);
     return font;
 }
 
-// The widest text a field shows, for fitting the stand-in fonts.
-QString widestText(const ControlSpec& c)
+// Every text a field shows that may be its widest, for fitting the stand-in fonts.
+QStringList shownTexts(const ControlSpec& c)
 {
     const QString name = QString::fromLatin1(c.name);
-    if (name == QLatin1String("QRG") || name == QLatin1String("QRGEdit"))
-        return QStringLiteral("888,888.88");
-    if (name == QLatin1String("LCDSatQrg") || name == QLatin1String("QRGEditSat"))
-        return QStringLiteral("888,888.88");
+    if (name == QLatin1String("QRG") || name == QLatin1String("QRGEdit") || name == QLatin1String("LCDSatQrg")
+        || name == QLatin1String("QRGEditSat"))
+        return {QStringLiteral("888,888.88")};
     if (name == QLatin1String("LCDModo"))
-        return QStringLiteral("RTTY-R");
-    if (name == QLatin1String("LCDStep"))
-        return QStringLiteral("12.5 KHz");
+        return {QStringLiteral("RTTY-R"), QStringLiteral("CW-R"), QStringLiteral("RTTY")};
+    if (name == QLatin1String("LCDStep")) {
+        QStringList captions;
+        for (double hz : {10.0, 100.0, 1000.0, 5000.0, 10000.0, 12500.0, 20000.0, 25000.0})
+            captions << steps::caption(hz).value_or(QString());
+        return captions;
+    }
+    if (name == QLatin1String("LCDCH"))
+        return {QStringLiteral("88")};
+    if (name == QLatin1String("LCDVFO"))
+        return {QStringLiteral("VFOA"), QStringLiteral("VFOB")};
+    if (name == QLatin1String("LCDAGC"))
+        return {QStringLiteral("AGC OFF"), QStringLiteral("AGC FAST"), QStringLiteral("AGC SLOW")};
+    if (name == QLatin1String("LCDDUP"))
+        return {QStringLiteral("DUP OFF"), QStringLiteral("DUP-"), QStringLiteral("DUP+")};
     if (name == QLatin1String("LCDSat"))
-        return QStringLiteral("XXXXXXX");
-    return QString::fromLatin1(c.caption);
+        return {QStringLiteral("XXXXXXX")};
+    return {QString::fromLatin1(c.caption)};
 }
 
 QFont fontFor(const ControlSpec& c)
@@ -189,10 +211,11 @@ QFont fontFor(const ControlSpec& c)
     case Face::None:
         return f;
     case Face::Small:
-        // A narrow sans face stands in for the bitmap "Small Fonts".
+        // A narrow sans face stands in for the bitmap "Small Fonts"; a long
+        // caption in a short field ("DUP OFF") is drawn narrower before smaller.
         f = QFont(QStringLiteral("DejaVu Sans Condensed"));
         f.setBold(c.bold);
-        return fitted(f, pixels, widestText(c), box);
+        return fitted(f, pixels, shownTexts(c), box, {100, 87, 75});
     case Face::Digits:
     case Face::DigitalText: {
         const QString family = digitalFamily(c.face == Face::DigitalText);
@@ -202,7 +225,7 @@ QFont fontFor(const ControlSpec& c)
             f.setPixelSize(pixels);
             return f;
         }
-        return fitted(f, pixels, widestText(c), box);
+        return fitted(f, pixels, shownTexts(c), box);
     }
     case Face::List:
         f = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -18,6 +18,7 @@ namespace {
 const QColor kOutside(255, 0, 255); // cut away by the outline scan
 const QColor kLabel(225, 228, 232);
 const QColor kAccent(255, 176, 40);
+const QColor kIndicatorGlass(104, 120, 96);
 
 QFont labelFont(int px, bool bold = true)
 {
@@ -191,6 +192,15 @@ void display(QPainter& p)
     p.setPen(QPen(QColor(70, 80, 65), 1));
     p.setBrush(g);
     p.drawRoundedRect(QRectF(202.5, 40.5, 221, 127), 3, 3);
+    // The indicator row under the line is a darker strip of the glass, so the
+    // grey of a switch that is off stands out as clearly as the blue of one on.
+    QPainterPath strip;
+    strip.addRoundedRect(QRectF(203, 41, 220, 126), 3, 3);
+    QPainterPath below;
+    below.addRect(QRectF(203, 136, 220, 31));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kIndicatorGlass);
+    p.drawPath(strip.intersected(below));
     // printed legends of the glass
     p.setPen(QPen(QColor(120, 135, 110), 1));
     p.drawLine(QPointF(208, 135.5), QPointF(418, 135.5));

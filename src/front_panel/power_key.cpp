@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include <QDir>
+
 #include "front_panel/quelm.h"
 #include "platform/errors.h"
 #include "radio_link/civ_codec.h"
@@ -24,11 +26,15 @@ void Quelm::cmPower_Click()
     try {
         platform.serial.setPortOpen(true);
     } catch (const SerialError& e) {
+        // The settings file is read only at start: a wrong port stays wrong
+        // however often the key is pressed.
         platform.messages.critical(
             QStringLiteral("The link to the radio could not be opened on %1.\n\n%2\n\n"
-                           "Check that the radio is connected and that no other program uses the port, "
-                           "then press the power key again.")
-                .arg(platform.serial.portName(), e.message()));
+                           "Check the cable, that the radio is on and that no other program uses the port, "
+                           "then press the power key again. If the port or its speed is wrong, correct the "
+                           "\"port\" and \"speed\" lines of %3 and start Quelm again.")
+                .arg(platform.serial.portName(), e.message(),
+                     QDir(platform.programFolder).absoluteFilePath(QStringLiteral("quelm.ini"))));
         return;
     }
 
@@ -85,6 +91,12 @@ bool Quelm::pushState()
         CommandPause();
         return platform.serial.portOpen();
     };
+    // A receive that could not reach the radio when the link last closed goes first.
+    if (link.mayBeKeyed()) {
+        sendOnLink([this] { link.sendSetRXTX(false); });
+        if (!paused())
+            return false;
+    }
     const int current = st.VFOActive;
     const int other = 1 - current;
     const QString vfoName[2] = {QStringLiteral("A"), QStringLiteral("B")};
@@ -167,11 +179,32 @@ void Quelm::shutLink()
 {
     TimerS->setEnabled(false);
     Timer1->setEnabled(false);
+    // A hold or scan must not go on tuning a radio that is no longer reached.
+    TimerVFO->setEnabled(false);
+    TimerVFOPress->setEnabled(false);
+    holding_ = false;
+    endTransmit();
     platform.serial.setPortOpen(false);
     platform.wave.command(QStringLiteral("stop"));
     platform.wave.command(QStringLiteral("close"));
     platform.waits.servingWaitUntil(kWaveCloseWait,
                                     [this] { return platform.wave.mode() == WaveDevice::NotOpen; });
+}
+
+void Quelm::endTransmit()
+{
+    // The CQ caller keys the radio without touching TXOn; the link knows what
+    // went out last. A port that has failed cannot take the frame: the lamps
+    // show receive all the same, and the next opening sends it first.
+    if ((isOn(st.TXOn) || link.mayBeKeyed()) && platform.serial.portOpen()) {
+        try {
+            link.sendSetRXTX(false);
+        } catch (const SerialError&) {
+        }
+    }
+    st.TXOn = kFalse;
+    LCDTX->setVisible(false);
+    LCDRX->setVisible(true);
 }
 
 void Quelm::closeLink()

@@ -1,9 +1,6 @@
 #include "front_panel/quelm.h"
 
 #include <QCloseEvent>
-#include <QCursor>
-#include <QMouseEvent>
-#include <QWindow>
 
 #include "front_panel/word_helpers.h"
 
@@ -21,6 +18,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    createKeyerAndSatellite();
 }
 
 Quelm::~Quelm() = default;
@@ -122,83 +120,16 @@ void Quelm::connectHandlers()
     connect(cmSSB, &PanelKey::clicked, this, &Quelm::cmSSB_Click);
     connect(cmFM, &PanelKey::clicked, this, &Quelm::cmFM_Click);
     connect(cmRTTY, &PanelKey::clicked, this, &Quelm::cmRTTY_Click);
-    connect(cmExit, &PanelKey::clicked, this, &Quelm::cmExit_Click);
-    connect(cmMinimize, &PanelKey::clicked, this, &Quelm::cmMinimize_Click);
-    connect(MoveBar, &PanelKey::mouseDown, this, &Quelm::MoveBar_MouseDown);
-    connect(Image1, &PanelImage::mouseMoved, this, &Quelm::Image1_MouseMove);
+    wireWindowKeys();
+    wireTuningKeys();
+    wireMemoPad();
+    wireSwitches();
+    wireLevelSlider();
 }
 
 Cell Quelm::PickWord(const QString& s, int n) const { return words::PickWord(s, n); }
 QString Quelm::Firststring(const QString& s) const { return words::Firststring(s); }
 bool Quelm::IsControl(unsigned char b) const { return words::IsControl(b); }
-
-// ---- The window keys of a frameless window
-
-void Quelm::cmExit_Click()
-{
-    close(); // runs the unload step
-}
-
-void Quelm::cmMinimize_Click()
-{
-    showMinimized();
-}
-
-namespace {
-// Moves the window with the mouse while the left button stays down on the drag
-// strip, where the window system offers no move of its own (no window manager).
-class StripDrag : public QObject {
-public:
-    StripDrag(QWidget* strip, QWidget* window) : QObject(strip), window_(window) { strip->installEventFilter(this); }
-    void start(const QPoint& globalPos)
-    {
-        offset_ = globalPos - window_->frameGeometry().topLeft();
-        active_ = true;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (!active_)
-            return QObject::eventFilter(watched, e);
-        if (e->type() == QEvent::MouseMove) {
-            window_->move(static_cast<QMouseEvent*>(e)->globalPosition().toPoint() - offset_);
-            return true;
-        }
-        if (e->type() == QEvent::MouseButtonRelease)
-            active_ = false;
-        return QObject::eventFilter(watched, e);
-    }
-
-private:
-    QWidget* window_;
-    QPoint offset_;
-    bool active_ = false;
-};
-} // namespace
-
-void Quelm::MoveBar_MouseDown(Qt::MouseButton Button)
-{
-    if (Button != Qt::LeftButton)
-        return;
-    QWindow* w = windowHandle();
-    if (w && w->startSystemMove())
-        return;
-    auto* drag = MoveBar->findChild<StripDrag*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!drag)
-        drag = new StripDrag(MoveBar, this);
-    drag->start(QCursor::pos());
-}
-
-void Quelm::Image1_MouseMove()
-{
-    cmbBandStack->hide();
-    cmbStep->hide();
-    cmbSatellite->hide();
-    LCDWav->hide();
-    LCDCWMem->hide();
-    Slider1->hide();
-}
 
 void Quelm::closeEvent(QCloseEvent* e)
 {

@@ -11,6 +11,13 @@
 //   receive_loop.cpp    Timer1_Timer, TimerS_Timer
 //   bands.cpp           IdentificaBanda, CercaBanda, RadioSetBand, CambiaQRG, band keys
 //   vfo_keys.cpp        VFO, step and mode keys
+//   tuning_keys.cpp     hold and scan keys, typed frequency
+//   memo_pad.cpp        the per-band memo pad
+//   function_switches.cpp  monitor, NB, notch, NR, split, TX, COMP, AGC, duplex
+//   level_slider.cpp    the six level keys and the shared slider
+//   window_keys.cpp     exit, minimise, drag strip, menu key, closing the pop-ups
+//   keyer_and_satellite.cpp  creates the keyer field and the satellite panel
+//                       (src/operating_aids) and gives them their controls
 // The shared operating state is `st` (operating_state.h); the bytes on the wire
 // come from `link` (radio_link/radio_link.h).
 
@@ -30,6 +37,8 @@ namespace quelm {
 class VexlanProgBar;
 class Region;
 struct SettingsFile;
+class KeyerField;
+class SatellitePanel;
 
 class Quelm : public QWidget {
     Q_OBJECT
@@ -116,6 +125,22 @@ public:
     void cmMinimize_Click();
     void MoveBar_MouseDown(Qt::MouseButton Button);
     void Image1_MouseMove();
+    void cmMenu_Click();
+    // tuning_keys.cpp (the mouse handlers take no arguments: any button works)
+    void VFOUp_MouseDown(); void VFODown_MouseDown(); void VFOUp_MouseUp(); void VFODown_MouseUp();
+    void TimerVFO_Timer(); void TimerVFOPress_Timer(); void VFOUpClick_Click(); void VFODownClick_Click();
+    void cmQRG_Click(); void QRGEdit_KeyPress(int& KeyAscii);
+    // Ends a hold whose release may never come (the window lost the mouse or its activation).
+    void endHold();
+    // memo_pad.cpp
+    void cmMPW_Click(); void cmMPR_Click(); void cmbBandStack_Click(); void cmbBandStack_LostFocus();
+    // function_switches.cpp
+    void cmMonitor_Click(); void cmNB_Click(); void cmNotch_Click(); void cmNR_Click(); void cmSplit_Click();
+    void cmTX_Click(); void LCDComp_Click(); void LCDAGC_Click(); void LCDDUP_Click();
+    // level_slider.cpp
+    void cmAF_Click(); void cmRFSQL_Click(); void cmNRLevel_Click(); void cmNotchLevel_Click();
+    void cmMicGain_Click(); void cmRFGain_Click(); void Slider1_Change(); void Slider1_MouseMove();
+    void SetMouse(int& Value);
 
     // Serial failure while the link is open: message, then close as the power key does.
     void LinkFailed(const QString& reason);
@@ -125,6 +150,9 @@ public:
     // The part of closing that the unload step shares: timers, port, wave device
     // (with a bounded wait); captions and PowerOn stay as they are.
     void shutLink();
+    // Receive goes out where the port still takes it whenever the radio may be
+    // keyed (TX key or CQ caller); TXOn ends false, the lamps show receive.
+    void endTransmit();
 
     // ---- Controls (every control of the panel exists from construction)
     PanelImage* Image1 = nullptr;
@@ -220,6 +248,10 @@ public:
     TagTimer* TimerVFOPress = nullptr;
     TagTimer* TimerCQ = nullptr;
 
+    // ---- Operating aids, each holding its own handlers (keyer_and_satellite.cpp)
+    KeyerField* keyerField = nullptr;
+    SatellitePanel* satellitePanel = nullptr;
+
     // The window's outline and the picture it is cut from.
     std::unique_ptr<Region> SkinRegion;
     QImage SkinPicture;
@@ -231,6 +263,9 @@ private:
     void createControls();   // quelm.cpp
     void layoutControls();   // panel_layout.cpp
     void connectHandlers();  // quelm.cpp
+    // Each file of panel keys wires its own controls.
+    void wireTuningKeys(); void wireMemoPad(); void wireSwitches(); void wireLevelSlider(); void wireWindowKeys();
+    void createKeyerAndSatellite();  // keyer_and_satellite.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 
     bool unloaded_ = false;
@@ -248,10 +283,15 @@ private:
     void frequencyReply(const QString& s);        // receive_loop.cpp
     void keyerReply(const QString& s);            // receive_loop.cpp
     void bandKey(const QString& band);            // bands.cpp
-    void bandLimitMessage();                      // bands.cpp
+    // The band-limit message for a frequency in no band row (bands.cpp).
+    void bandLimitMessage(bool operatorChange, bool wasOutside);
     bool pushing_ = false;            // the power key's push is running
-    bool bandMessageOpen_ = false;    // the band-limit message is on screen
+    int bandBoxesOpen_ = 0;           // band-limit messages on screen
+    bool outsideBands_ = false;       // the last frequency checked lay in no band row
     bool linkFailing_ = false;        // LinkFailed is closing the link
+    bool holding_ = false;            // TimerVFO runs for a held key, not a scan
+    void tuneStep(bool up, double n);           // tuning_keys.cpp
+    void pressTuningKey(bool up, bool hold);    // tuning_keys.cpp: a hold or a scan click
 };
 
 } // namespace quelm

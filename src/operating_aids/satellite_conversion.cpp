@@ -34,4 +34,17 @@ double entryConversion(const SatRowCells& row, double satelliteKHz)
     return cellKHz(row[TrxQrgAtLow]) - (satelliteKHz - cellKHz(row[SatQrgLow]));
 }
 
+std::optional<double> entryFrequency(const SatRowCells& row, QStringView typed)
+{
+    const std::optional<double> satelliteKHz = conv::localeReading(typed);
+    if (!satelliteKHz)
+        return std::nullopt;
+    return entryConversion(row, *satelliteKHz);
+}
+
+bool entryKeyPasses(int code)
+{
+    return code <= '.' || (code >= '0' && code <= '9');
+}
+
 } // namespace quelm::sat

@@ -194,4 +194,21 @@ void RecordingMessageBox::warning(const QString& text)
         whileOpen();
 }
 
+void RecordingMessageBox::openCritical(const QString& text, QObject* context, std::function<void()> closed)
+{
+    criticals.append(text);
+    open_.push_back({context != nullptr, QPointer<QObject>(context), std::move(closed)});
+}
+
+void RecordingMessageBox::closeOpenBoxes()
+{
+    // A closing callback may open a new box; that one stays open.
+    std::vector<OpenBox> closing;
+    closing.swap(open_);
+    for (OpenBox& box : closing) {
+        if (box.closed && (!box.hasContext || box.context))
+            box.closed();
+    }
+}
+
 } // namespace quelm

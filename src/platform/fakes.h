@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -131,10 +132,27 @@ class RecordingMessageBox final : public MessageBox {
 public:
     void critical(const QString& text) override;
     void warning(const QString& text) override;
+    // Recorded in `criticals` like critical(); the box stays open until the test
+    // closes it.
+    void openCritical(const QString& text, QObject* context, std::function<void()> closed) override;
     QStringList criticals;
     QStringList warnings;
-    // Runs while a box is "open", before the call returns (a test can act inside it).
+    // Runs while a box of critical() or warning() is "open", before the call
+    // returns (a test can act inside it).
     std::function<void()> whileOpen;
+
+    // Boxes of openCritical() not closed yet.
+    int openBoxes() const { return static_cast<int>(open_.size()); }
+    // Closes them as the operator would, oldest first.
+    void closeOpenBoxes();
+
+private:
+    struct OpenBox {
+        bool hasContext;
+        QPointer<QObject> context;
+        std::function<void()> closed;
+    };
+    std::vector<OpenBox> open_;
 };
 
 } // namespace quelm

@@ -14,4 +14,19 @@ void QtMessageBox::warning(const QString& text)
     QMessageBox::warning(nullptr, QStringLiteral("Quelm"), text, QMessageBox::Ok);
 }
 
+void QtMessageBox::openCritical(const QString& text, QObject* context, std::function<void()> closed)
+{
+    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Quelm"), text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(box, &QMessageBox::finished, context ? context : box, [closed = std::move(closed)] {
+        if (closed)
+            closed();
+    });
+    if (context)
+        QObject::connect(context, &QObject::destroyed, box, &QWidget::close);
+    // show(), not exec(): no event loop of its own inside the caller.
+    box->show();
+}
+
 } // namespace quelm

@@ -48,7 +48,17 @@ void RadioLink::sendSetVFO(const QString& vfo) { writeFrame(civ::setVfoFrame(rad
 void RadioLink::sendSetStep(double stepHz) { writeFrame(civ::setStepFrame(radioAddress_, stepHz)); }
 void RadioLink::sendReadFreq() { writeFrame(civ::readFreqFrame(radioAddress_)); }
 void RadioLink::sendReadMode() { writeFrame(civ::readModeFrame(radioAddress_)); }
-void RadioLink::sendSetRXTX(bool transmit) { writeFrame(civ::setRxTxFrame(radioAddress_, transmit)); }
+void RadioLink::sendSetRXTX(bool transmit)
+{
+    // Keyed counts from before the write: a write that fails part-way may
+    // still have reached the radio. Receive counts only once it went out.
+    if (transmit)
+        mayBeKeyed_ = true;
+    writeFrame(civ::setRxTxFrame(radioAddress_, transmit));
+    if (!transmit)
+        mayBeKeyed_ = false;
+}
+
 void RadioLink::sendSetSplit(bool split) { writeFrame(civ::setSplitFrame(radioAddress_, split)); }
 void RadioLink::sendSetDuplex(const QString& tipo) { writeFrame(civ::setDuplexFrame(radioAddress_, tipo)); }
 void RadioLink::sendReadS() { writeFrame(civ::readSFrame(radioAddress_)); }

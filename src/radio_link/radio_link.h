@@ -40,6 +40,10 @@ public:
     void sendReadFreq();                         // 03
     void sendReadMode();                         // 04
     void sendSetRXTX(bool transmit);             // 1C 00
+    // True from the moment a transmit command is handed to the port until a
+    // receive command has gone out whole: the radio may then be on the air,
+    // whoever keyed it (the TX key, the CQ caller).
+    bool mayBeKeyed() const { return mayBeKeyed_; }
     void sendSetSplit(bool split);               // 0F 00/01
     void sendSetDuplex(const QString& tipo);     // 0F 10/11/12
     void sendReadS();                            // 15 02
@@ -81,6 +85,7 @@ private:
     const double& cmdDelay_;
     const int& radioAddress_;
     MemoryGrid* grid_ = nullptr;
+    bool mayBeKeyed_ = false;
 };
 
 } // namespace quelm

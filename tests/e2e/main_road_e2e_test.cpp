@@ -3,7 +3,6 @@
 // push, band keys, the radio's own dial and S-meter, a restart, a pulled cable.
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,13 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include "front_panel/quelm.h"
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/fakes.h"
-#include "platform/serial_port_qt.h"
-#include "platform/waits.h"
-#include "platform/wave_device.h"
 #include "simulator/radio_simulator.h"
 #include "support/live_program.h"
 #include "support/port_alias.h"
@@ -30,15 +22,15 @@
 using namespace quelm;
 using namespace std::chrono_literals;
 
-using testsupport::eventually;
-using testsupport::LiveProgram;
-
 namespace {
 
 std::string hex(const QByteArray& bytes)
 {
     return bytes.toHex(' ').toUpper().toStdString();
 }
+
+using testsupport::eventually;
+using testsupport::LiveProgram;
 
 class MainRoadLive : public ::testing::Test {
 protected:
@@ -55,15 +47,6 @@ protected:
             program->window->Form_Unload();
         program.reset();
         radio.stop();
-    }
-
-    static sim::SimulatorOptions options(const std::string& alias)
-    {
-        sim::SimulatorOptions o;
-        o.sMeterWanders = false;
-        o.sMeterStart = 40;
-        o.symlinkPath = alias;
-        return o;
     }
 
     void writeIni()
@@ -102,7 +85,7 @@ protected:
     }
 
     const std::string alias = testsupport::uniquePortAlias();
-    sim::RadioSimulator radio{options(alias)};
+    sim::RadioSimulator radio{testsupport::steadyRadio(alias, 40)};
     QTemporaryDir folder;
     MemorySettingsStore settings;
     std::unique_ptr<LiveProgram> program;

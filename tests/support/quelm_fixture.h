@@ -9,11 +9,14 @@
 // load(text) writes `text` as quelm.ini first; loadWithoutIni() leaves it out.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 
+#include "civ_frames.h"
 #include "fake_platform.h"
 #include "front_panel/quelm.h"
 
@@ -21,8 +24,9 @@ struct QuelmFixture {
     FakePlatform fake;
     std::unique_ptr<quelm::Quelm> window;
 
-    // Eleven band rows (IARU region 1), port 1 at 9600,n,8,1, two CQ messages and
-    // two satellites (row 0 non-inverting, row 1 inverting), as in the repo's quelm.ini.
+    // Eleven band rows with the narrower IARU Region 1 edges (so 7201 kHz lies
+    // outside the 40 m row), port 1 at 9600,n,8,1, two CQ messages and two
+    // satellites (row 0 non-inverting, row 1 inverting).
     static QString defaultIni()
     {
         return QStringLiteral(
@@ -48,6 +52,15 @@ struct QuelmFixture {
             "[VIRTUALSAT]\r\n"
             "Linear-N,N,435800,435900,145900,145800,U,USB\r\n"
             "Linear-I,I,435500,435600,145850,145950,U,LSB\r\n");
+    }
+
+    // Every frame written to the fake port so far, as "FE FE 56 ..." texts.
+    std::vector<std::string> sentFrames() const
+    {
+        std::vector<std::string> out;
+        for (const auto& w : fake.serial.writes())
+            out.push_back(testframes::shown(w.bytes));
+        return out;
     }
 
     QString programFile(const QString& name) const { return QDir(fake.folder.path()).filePath(name); }

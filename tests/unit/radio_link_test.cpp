@@ -280,3 +280,21 @@ TEST_F(RadioLinkTest, ReceivedChannelIsWrittenIntoTheGrid)
     EXPECT_EQ(link.RadioReadFrame(), "70: ");
     EXPECT_TRUE(grid.cells.empty());
 }
+
+// Whether the radio may be on the air, as the link alone can know it: keyed
+// from the moment a transmit command is attempted, unkeyed only once a receive
+// command has gone out.
+TEST_F(RadioLinkTest, MayBeKeyedFromATransmitAttemptUntilAReceiveHasGoneOut)
+{
+    EXPECT_FALSE(link.mayBeKeyed());
+    port.setWriteFails("device gone");
+    EXPECT_THROW(link.sendSetRXTX(true), SerialError);
+    EXPECT_TRUE(link.mayBeKeyed()); // part of it may have reached the radio
+    EXPECT_THROW(link.sendSetRXTX(false), SerialError);
+    EXPECT_TRUE(link.mayBeKeyed());
+    port.setWriteFails(QString());
+    link.sendSetRXTX(false);
+    EXPECT_FALSE(link.mayBeKeyed());
+    link.sendSetRXTX(true);
+    EXPECT_TRUE(link.mayBeKeyed());
+}

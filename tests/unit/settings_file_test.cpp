@@ -1,3 +1,5 @@
+#include <vector>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -253,6 +255,41 @@ TEST(RepoSettingsFile, LoadsCleanlyWithConsistentSatellites)
               std::get<QString>(s.SatTable[1][SatSense]) == QLatin1String("N"));
     EXPECT_EQ(s.portNumber, 1);
     EXPECT_EQ(s.speed, QStringLiteral("9600,n,8,1"));
+}
+
+TEST(RepoSettingsFile, DefaultBandRowsHoldEveryIaruRegionsAllocationAndKeepTheirStarts)
+{
+    const SettingsFile s = readSettingsFile(repoFile(QStringLiteral("quelm.ini")));
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+    auto row = [&s](const QString& name) -> const std::array<Cell, 5>* {
+        for (int r = 1; r <= kBandRows; ++r) {
+            if (cell(s.BandLimit[r][BandName]) == name)
+                return &s.BandLimit[r];
+        }
+        return nullptr;
+    };
+    // Frequencies that lie inside the band in at least one region.
+    const struct {
+        const char* band;
+        double start;
+        std::vector<double> inside;
+    } cases[] = {
+        {"160m", 1840, {1800, 1810, 2000}},     {"80m", 3700, {3500, 3800, 3900, 4000}},
+        {"40m", 7050, {7000, 7200, 7250, 7300}}, {"30m", 10120, {10100, 10150}},
+        {"20m", 14200, {14000, 14350}},          {"17m", 18100, {18068, 18168}},
+        {"15m", 21200, {21000, 21450}},          {"12m", 24940, {24890, 24990}},
+        {"10m", 28500, {28000, 29700}},          {"6m", 50110, {50000, 52000, 54000}},
+        {"2m", 144300, {144000, 146000, 148000}},
+    };
+    for (const auto& c : cases) {
+        const auto* r = row(QString::fromLatin1(c.band));
+        ASSERT_NE(r, nullptr) << c.band;
+        EXPECT_EQ(cell((*r)[StartQrg]).toDouble(), c.start) << c.band;
+        for (double khz : c.inside) {
+            EXPECT_LE(cell((*r)[LowQrg]).toDouble(), khz) << c.band;
+            EXPECT_GE(cell((*r)[HighQrg]).toDouble(), khz) << c.band;
+        }
+    }
 }
 
 } // namespace

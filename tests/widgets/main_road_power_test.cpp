@@ -246,6 +246,10 @@ TEST_F(PowerFixture, APortThatCannotBeOpenedIsReportedAndNothingIsPushed)
     ASSERT_EQ(f.fake.messages.criticals.size(), 1);
     EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("COM1")));
     EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("Device or resource busy")));
+    // A wrong port stays wrong until the settings file is corrected and the
+    // program started again: the message names the file and says so.
+    EXPECT_TRUE(f.fake.messages.criticals[0].contains(f.programFile(QStringLiteral("quelm.ini"))));
+    EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("start Quelm again")));
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_TRUE(f.fake.serial.writes().empty());
     EXPECT_FALSE(q->Timer1->enabled());

@@ -1,6 +1,7 @@
 // The receive loop: each reply the radio can send, fed through the fake port and
 // the real frame reader, and what it does to the display and the state.
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -216,37 +217,83 @@ TEST_F(ReceiveFixture, AllFramesWaitingAtOneTickAreHandledInArrivalOrder)
     EXPECT_EQ(q->st.BandIndex, 3);
 }
 
-TEST_F(ReceiveFixture, EachReportOutsideTheBandsShowsTheMessage)
+TEST_F(ReceiveFixture, ADialTurnedOutOfTheBandWarnsOnceUntilItHasBeenBackInside)
 {
-    q->st.BandIndex = 3;
-    receive(frequencyReport(13000000));
-    receive(frequencyReport(13000000));
-    EXPECT_EQ(f.fake.messages.criticals,
-              QStringList(2, QStringLiteral("QRG not in band limit definition! See Quelm.ini")));
-    EXPECT_DOUBLE_EQ(q->st.VFOQrg[0], 13000);
+    const QString notInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
+    // The fixture's 40 m row ends at 7200 kHz; the dial turns on in 1 kHz steps.
+    for (int khz = 7200; khz <= 7210; ++khz)
+        receive(frequencyReport(khz * 1000LL));
+    EXPECT_EQ(f.fake.messages.criticals, QStringList{notInBand});
+    EXPECT_EQ(f.fake.messages.openBoxes(), 1);
+    // The box is open, and the reports behind it are shown and stored.
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("7,210.00"));
+    EXPECT_DOUBLE_EQ(q->st.VFOQrg[0], 7210);
     EXPECT_EQ(q->st.BandIndex, 3);
+
+    // Closed, with the dial still outside: nothing new to say.
+    f.fake.messages.closeOpenBoxes();
+    receive(frequencyReport(7215000));
+    EXPECT_EQ(f.fake.messages.criticals.size(), 1);
+
+    // Back inside, then out again: a second box.
+    receive(frequencyReport(7100000));
+    EXPECT_EQ(q->st.BandIndex, 3);
+    receive(frequencyReport(7250000));
+    EXPECT_EQ(f.fake.messages.criticals, QStringList(2, notInBand));
 }
 
-TEST_F(ReceiveFixture, ReportsWhileTheBandMessageIsOpenAreShownButStackNoSecondBox)
+TEST_F(ReceiveFixture, AnExcursionWhileTheBoxIsStillOpenStacksNoSecondBox)
 {
-    int nested = 0;
-    f.fake.messages.whileOpen = [&] {
-        // The box serves events: the receive timer ticks on behind it.
-        if (nested++ > 3)
-            return;
-        receive(frequencyReport(12000000 + nested * 1000));
-    };
-
     receive(frequencyReport(13000000));
-
+    receive(frequencyReport(14100000));
+    receive(frequencyReport(13000000));
     EXPECT_EQ(f.fake.messages.criticals.size(), 1);
-    EXPECT_EQ(q->QRG->caption(), QStringLiteral("12,001.00"));
-    EXPECT_DOUBLE_EQ(q->st.VFOQrg[0], 12001);
+    EXPECT_EQ(f.fake.messages.openBoxes(), 1);
+    EXPECT_EQ(q->st.BandIndex, 5);
+}
 
-    // Once it is closed, the next report outside the bands gets its box.
-    f.fake.messages.whileOpen = nullptr;
-    receive(frequencyReport(13500000));
-    EXPECT_EQ(f.fake.messages.criticals.size(), 2);
+TEST_F(ReceiveFixture, ATypedFrequencyOutsideWarnsEachTimeAndItsReportAddsNoBox)
+{
+    const QString notInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
+    q->CambiaQRG(13000, true);
+    receive(frequencyReport(13000000)); // the radio reports what it was sent
+    q->CambiaQRG(13000, true);
+    EXPECT_EQ(f.fake.messages.criticals, QStringList(2, notInBand));
+    EXPECT_EQ(f.fake.messages.openBoxes(), 0);
+
+    // Also with a box of the radio's reports still open.
+    receive(frequencyReport(7100000));
+    receive(frequencyReport(12000000));
+    ASSERT_EQ(f.fake.messages.openBoxes(), 1);
+    q->CambiaQRG(13000, true);
+    EXPECT_EQ(f.fake.messages.criticals, QStringList(4, notInBand));
+}
+
+TEST_F(ReceiveFixture, WithTheBoxOpenASteadyStreamOfReportsIsReadAsItComes)
+{
+    receive(frequencyReport(13000000));
+    ASSERT_EQ(f.fake.messages.openBoxes(), 1);
+
+    // Fifty reports a second for a minute, one 10 ms tick after another: each
+    // tick takes what has come, so nothing piles up behind the open box.
+    int maxWaiting = 0;
+    for (int i = 0; i < 3000; ++i) {
+        if (i % 2 == 0)
+            f.fake.serial.queueInput(frequencyReport(13000000 + 10LL * i));
+        q->Timer1_Timer();
+        maxWaiting = std::max(maxWaiting, f.fake.serial.inBufferCount());
+    }
+    EXPECT_EQ(maxWaiting, 0);
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("13,029.98"));
+    EXPECT_EQ(f.fake.messages.criticals.size(), 1);
+}
+
+TEST_F(ReceiveFixture, TheReportBoxClosingAfterTheWindowHasGoneIsHarmless)
+{
+    receive(frequencyReport(13000000));
+    ASSERT_EQ(f.fake.messages.openBoxes(), 1);
+    f.window.reset();
+    f.fake.messages.closeOpenBoxes();
 }
 
 TEST_F(ReceiveFixture, TheSMeterTimerAsksForTheReading)

@@ -491,9 +491,11 @@ TEST(WindowKeys, DragStripMovesTheWindowWithTheLeftButtonOnly)
     const QPoint grip = q.MoveBar->mapToGlobal(QPoint(10, 5));
 
     QCursor::setPos(grip);
-    q.MoveBar_MouseDown(Qt::RightButton);
-    moveMouse(grip + QPoint(30, 20));
-    EXPECT_EQ(q.pos(), QPoint(100, 100));
+    for (Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
+        q.MoveBar_MouseDown(other);
+        moveMouse(grip + QPoint(30, 20));
+        EXPECT_EQ(q.pos(), QPoint(100, 100)) << other;
+    }
 
     q.MoveBar_MouseDown(Qt::LeftButton);
     moveMouse(grip + QPoint(30, 20));
