@@ -24,8 +24,9 @@ import time
 
 # The keys the soak clicks, one a line: name, x and y on the panel picture, the
 # command byte (hex) of the first frame the click must put on the line ("-":
-# none, the click opens a list that the next line clicks), and the number of
-# clicks (2 for a double click). A key that works is added with one line here.
+# none of its own: it opens a list that the next line clicks, or stops the scan
+# that the line before started), and the number of clicks (2 for a double
+# click). A key that works is added with one line here.
 KEYS = """
 cm160m   464  38  05
 cm80m    500  38  05
@@ -47,6 +48,18 @@ cmRTTY   312 233  06
 cmFM     354 233  06
 cmStep   572 124  -
 cmbStep  573 124  10
+cmNR     109 151  16
+cmNotch  147 151  16
+cmNB     315 264  16
+cmMonitor 387 264 16
+LCDComp  226 156  16
+LCDAGC   282 144  16
+LCDDUP   345 144  0F
+cmSplit  571  81  0F
+VFOUpClick   548 255  05
+VFOUpClick   548 255  -
+VFODownClick 490 255  05
+VFODownClick 490 255  -
 """
 POWER = (64, 48)
 EXIT = (671, 23)
@@ -330,7 +343,8 @@ class Soak:
         k = 0
         phase_len = max(self.seconds / len(FAULTS), 3.0)
         phase = 0
-        while time.time() - self.start < self.seconds and self.program.alive():
+        # Every fault gets its turn at least once, however short the run.
+        while (phase < len(FAULTS) or time.time() - self.start < self.seconds) and self.program.alive():
             name = FAULTS[phase % len(FAULTS)]
             phase += 1
             stop = threading.Event()
@@ -338,7 +352,7 @@ class Soak:
             worker.start()
             if name in ("unplug", "kill"):
                 self.pull(name)
-            phase_end = min(time.time() + phase_len, self.start + self.seconds)
+            phase_end = time.time() + phase_len
             while time.time() < phase_end and self.program.alive():
                 self.click(order[k % len(order)])
                 k += 1

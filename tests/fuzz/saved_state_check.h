@@ -116,3 +116,12 @@ inline void checkSavedState(quelm::SettingsStore& store)
 }
 
 } // namespace fuzzing
+
+// Each target that includes this header is a program of its own: the widgets
+// and the window are built once, before the first input, so they are no leak of one.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzing::startWidgets();
+    fuzzing::rig();
+    return 0;
+}

@@ -11,13 +11,6 @@
 
 using namespace quelm;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzing::startWidgets();
-    fuzzing::rig(); // built once, before the first input, so it is no leak of one
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzzing::Input in(data, size);

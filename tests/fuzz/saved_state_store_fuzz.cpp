@@ -15,13 +15,6 @@ const std::array<const char*, 15> kKeys{"VFOActive", "VFOA",    "VFOB", "VFOStep
                                         "NB",        "NOTCH",    "RIT",  "AGC",      "DUPLEX"};
 }
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzing::startWidgets();
-    fuzzing::rig(); // built once, before the first input, so it is no leak of one
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzzing::Input in(data, size);
