@@ -12,6 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) __attribute__((weak));
+// Ends what LLVMFuzzerInitialize started, where a target has such things.
+extern "C" void QuelmFuzzTeardown() __attribute__((weak));
 
 int main(int argc, char** argv)
 {
@@ -43,6 +45,8 @@ int main(int argc, char** argv)
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                static_cast<std::size_t>(bytes.size()));
     }
+    if (QuelmFuzzTeardown)
+        QuelmFuzzTeardown();
     std::printf("replay: %lld inputs, no finding\n", static_cast<long long>(files.size()));
     return 0;
 }

@@ -17,6 +17,14 @@
 
 namespace fuzzing {
 
+// Held here, not as function statics, so that the replay can end them in order
+// before the program exits (Qt frees its font caches with the application).
+inline std::unique_ptr<QApplication>& application()
+{
+    static std::unique_ptr<QApplication> app;
+    return app;
+}
+
 inline void startWidgets()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -24,7 +32,8 @@ inline void startWidgets()
     static int argc = 1;
     static char name[] = "quelm_fuzz";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    if (!application())
+        application() = std::make_unique<QApplication>(argc, argv);
 }
 
 // A point or a comma as the decimal separator, as the input's first byte says.
@@ -34,10 +43,16 @@ inline void pickLocale(std::uint8_t b)
                               : QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
+inline std::unique_ptr<QuelmFixture>& rigHolder()
+{
+    static std::unique_ptr<QuelmFixture> f;
+    return f;
+}
+
 // One window on the fake platform for the whole run, loaded once.
 inline QuelmFixture& rig()
 {
-    static std::unique_ptr<QuelmFixture> f;
+    std::unique_ptr<QuelmFixture>& f = rigHolder();
     if (!f) {
         f = std::make_unique<QuelmFixture>();
         check(f->load(), "the window does not load");
@@ -124,4 +139,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     fuzzing::startWidgets();
     fuzzing::rig();
     return 0;
+}
+
+// Called by the replay at its end: the window, then the application.
+extern "C" void QuelmFuzzTeardown()
+{
+    fuzzing::rigHolder().reset();
+    fuzzing::application().reset();
 }
