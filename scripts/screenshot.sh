@@ -30,28 +30,7 @@ trap cleanup EXIT
 cp "$program" "$work/quelm"
 cp "$here/quelm.ini" "$work/quelm.ini"
 
-# Presses the left button at x, y on the X display named by $DISPLAY.
-cat > "$work/click.py" <<'PY'
-import ctypes, sys, time
-x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-xtst = ctypes.cdll.LoadLibrary("libXtst.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
-xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-d = x11.XOpenDisplay(None)
-if not d:
-    sys.exit("no X display")
-xtst.XTestFakeMotionEvent(d, -1, int(sys.argv[1]), int(sys.argv[2]), 0)
-x11.XSync(d, 0)
-time.sleep(0.2)
-xtst.XTestFakeButtonEvent(d, 1, 1, 0)
-x11.XSync(d, 0)
-time.sleep(0.1)
-xtst.XTestFakeButtonEvent(d, 1, 0, 0)
-x11.XSync(d, 0)
-PY
+cp "$here/scripts/xtest.py" "$work/xtest.py"
 
 shoot() { # program-folder picture [click]
     XDG_CONFIG_HOME="$work/config" HOME="$work" QT_QPA_PLATFORM=xcb \
@@ -61,7 +40,7 @@ shoot() { # program-folder picture [click]
             pid=$!
             sleep 3
             if [[ -n "$3" ]]; then
-                python3 "$1/click.py" 64 48   # the POWER key
+                python3 "$1/xtest.py" click 64 48   # the POWER key
                 sleep 4                      # the state push takes about two seconds
             fi
             import -window root "$2"

@@ -112,6 +112,7 @@ void Quelm::Form_Unload()
     unloaded_ = true;
     SaveFormPos(*this, platform.settings, kPlacement);
     // The memory editor, once it exists, is closed here.
+    closeMemoryEditor();
     // The port may be open with PowerOn still false while the push runs; closing
     // it here also ends that push at its next pause.
     if (isOn(st.PowerOn) || platform.serial.portOpen())

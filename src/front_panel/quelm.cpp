@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "front_panel/memory_key.h"
 #include "front_panel/word_helpers.h"
 
 #include "window_support/region.h"
@@ -18,6 +19,7 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createControls();
     layoutControls();
     connectHandlers();
+    wireMemoryKey();
     createKeyerAndSatellite();
 }
 

@@ -18,6 +18,7 @@
 //   window_keys.cpp     exit, minimise, drag strip, menu key, closing the pop-ups
 //   keyer_and_satellite.cpp  creates the keyer field and the satellite panel
 //                       (src/operating_aids) and gives them their controls
+//   memory_key.cpp      cmMEM_Click, the memory editor and its channel commands
 // The shared operating state is `st` (operating_state.h); the bytes on the wire
 // come from `link` (radio_link/radio_link.h).
 
@@ -39,6 +40,8 @@ class Region;
 struct SettingsFile;
 class KeyerField;
 class SatellitePanel;
+class Memory;
+class MemoryKey;
 
 class Quelm : public QWidget {
     Q_OBJECT
@@ -141,6 +144,14 @@ public:
     void cmAF_Click(); void cmRFSQL_Click(); void cmNRLevel_Click(); void cmNotchLevel_Click();
     void cmMicGain_Click(); void cmRFGain_Click(); void Slider1_Change(); void Slider1_MouseMove();
     void SetMouse(int& Value);
+
+    // ---- Memory editor (memory_key.cpp)
+    void cmMEM_Click();
+    // The editor, created and loaded (not shown) on first use.
+    Memory& memoryEditor();
+    void closeMemoryEditor();
+    void RadioReadMemory(int Mem);
+    void RadioSetMemory(int Mem);
 
     // Serial failure while the link is open: message, then close as the power key does.
     void LinkFailed(const QString& reason);
@@ -266,6 +277,7 @@ private:
     // Each file of panel keys wires its own controls.
     void wireTuningKeys(); void wireMemoPad(); void wireSwitches(); void wireLevelSlider(); void wireWindowKeys();
     void createKeyerAndSatellite();  // keyer_and_satellite.cpp
+    void wireMemoryKey();    // memory_key.cpp
     void loadSettingsFile(const SettingsFile& file);  // form_load.cpp
 
     bool unloaded_ = false;
@@ -292,6 +304,7 @@ private:
     bool holding_ = false;            // TimerVFO runs for a held key, not a scan
     void tuneStep(bool up, double n);           // tuning_keys.cpp
     void pressTuningKey(bool up, bool hold);    // tuning_keys.cpp: a hold or a scan click
+    std::unique_ptr<MemoryKey> memoryKey_;
 };
 
 } // namespace quelm

@@ -151,6 +151,31 @@ double decimalReader(QStringView text)
     return number[0] == '-' ? -magnitude : magnitude;
 }
 
+std::optional<double> plainNumber(QStringView text)
+{
+    qsizetype i = 0;
+    qsizetype end = text.size();
+    while (i < end && text[i] == QLatin1Char(' '))
+        ++i;
+    while (end > i && text[end - 1] == QLatin1Char(' '))
+        --end;
+    if (i < end && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        ++i;
+    bool digit = false;
+    bool point = false;
+    for (qsizetype k = i; k < end; ++k) {
+        if (isDigit(text[k]))
+            digit = true;
+        else if (text[k] == QLatin1Char('.') && !point)
+            point = true;
+        else
+            return std::nullopt;
+    }
+    if (!digit)
+        return std::nullopt;
+    return decimalReader(text);
+}
+
 std::optional<double> localeReading(QStringView text)
 {
     const QLocale locale;

@@ -43,6 +43,11 @@ QString formatFixed2(double value);
 // separator kept after a whole number (14074 gives "14,074.").
 QString formatUpTo2(double value);
 
+// The whole text as a plain decimal number: blanks around, an optional sign,
+// digits with at most one point ("145750", " 88.5", "-3", ".5"); nothing else
+// (no grouping, no exponent, no comma). nullopt for any other text.
+std::optional<double> plainNumber(QStringView text);
+
 // Nearest whole number, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 double roundHalfEven(double value);
 

@@ -1,0 +1,67 @@
+#pragma once
+
+// Bank files: one sheet of the memory editor per file "MEM_<bank>.ini" in the
+// program folder, one line per row, the cells' texts joined by "," and ended
+// by CR LF, in Latin-1. The radio bank "Quelm" always has 99 lines of nine
+// fields (line n = channel n); a user bank has one line of three fields for
+// each row whose frequency (column 2) is not empty, in row order.
+//
+// Pure functions: no folder, no widget. The loader takes a file's bytes and
+// gives the cells plus a note for everything it had to leave out, so that a
+// damaged file never stops the program.
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "platform/cell.h"
+
+namespace quelm::bank {
+
+inline const QString kRadioBank = QStringLiteral("Quelm");
+constexpr int kRadioRows = 99;
+constexpr int kRadioColumns = 9;
+constexpr int kUserRows = 150;
+constexpr int kUserColumns = 3;
+
+// Exactly "Quelm": "quelm" or "Quelm " are user banks.
+inline bool isRadioBank(const QString& name) { return name == kRadioBank; }
+inline int rowsOf(const QString& name) { return isRadioBank(name) ? kRadioRows : kUserRows; }
+inline int columnsOf(const QString& name) { return isRadioBank(name) ? kRadioColumns : kUserColumns; }
+
+// "MEM_" + bank + ".ini".
+QString fileName(const QString& bank);
+
+// The bank files among a folder's file names, in name order, and the names
+// that look like bank files ("MEM*.ini") but cannot be one, each with why.
+struct Listing {
+    struct File {
+        QString fileName;
+        QString bank;
+    };
+    std::vector<File> files;
+    QStringList skipped;
+};
+Listing listBankFiles(const QStringList& fileNames);
+
+// The cells of a bank file: rows[r][c] is row r + 1, column c + 1 (the empty
+// value for an empty field). Every line takes a row, an empty one too.
+struct Contents {
+    std::vector<std::vector<Cell>> rows;
+    QStringList notes;
+};
+// Reads `bytes` for a sheet of `columns` columns and `maxRows` rows: fields 2
+// and 5 become numbers (plain decimal with a point), the others texts; a
+// number field that is no number, and lines past the last row, are left out
+// with a note. Lines may end in CR LF, LF or CR.
+Contents readBank(const QByteArray& bytes, int columns, int maxRows);
+
+// The file for a sheet: `text(row, col)` gives a cell's text. A comma, CR or
+// LF inside a text is written as a blank, so no line splits wrongly on reading.
+QByteArray writeBank(const QString& bank, const std::function<QString(int row, int col)>& text);
+
+} // namespace quelm::bank

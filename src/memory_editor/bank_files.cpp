@@ -1,0 +1,132 @@
+// The bank files: every "MEM_<bank>.ini" of the program folder is read into a
+// sheet of its own when the editor loads; "Save bank" and "Save all" write
+// sheets back. A file that cannot be read or written costs that file only:
+// the operator is told which and why, and every other bank goes on.
+
+#include "memory_editor/bank_file.h"
+#include "memory_editor/memory.h"
+#include "platform/file_folder.h"
+
+namespace quelm {
+
+namespace {
+
+// A message lists this many notes of one file; the rest are counted.
+constexpr int kNotesShown = 10;
+
+QString listed(const QStringList& notes)
+{
+    QStringList shown = notes.mid(0, kNotesShown);
+    if (notes.size() > kNotesShown)
+        shown << QStringLiteral("... and %1 more").arg(notes.size() - kNotesShown);
+    return shown.join(QLatin1Char('\n'));
+}
+
+void fill(SheetModel& sheet, const bank::Contents& contents)
+{
+    for (std::size_t r = 0; r < contents.rows.size(); ++r) {
+        const int row = static_cast<int>(r) + 1;
+        const std::vector<Cell>& cells = contents.rows[r];
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            const int col = static_cast<int>(c) + 1;
+            if (const auto* number = std::get_if<double>(&cells[c]))
+                sheet.setNumber(row, col, *number);
+            else if (const auto* text = std::get_if<QString>(&cells[c]))
+                sheet.setText(row, col, *text);
+        }
+    }
+}
+
+} // namespace
+
+bool Memory::loadBanks()
+{
+    const bank::Listing listing = bank::listBankFiles(folder_.fileNames());
+    for (const QString& skipped : listing.skipped)
+        platform_.messages.warning(QStringLiteral("A file in the program folder was not loaded as a bank:\n%1")
+                                       .arg(skipped));
+    bool radioBankLoaded = false;
+    int counter = 1;
+    for (const bank::Listing::File& file : listing.files) {
+        QString error;
+        const std::optional<QByteArray> bytes = folder_.read(file.fileName, &error);
+        if (!bytes) {
+            platform_.messages.warning(
+                QStringLiteral("The bank file %1 could not be read (%2); the bank \"%3\" is not shown.")
+                    .arg(file.fileName, error, file.bank));
+            continue;
+        }
+        const bool radio = file.fileName == bank::fileName(bank::kRadioBank);
+        if (counter > 1) {
+            F1Book1->setSheetCount(counter);
+            F1Book1->setCurrentSheet(counter);
+        }
+        if (radio) {
+            FormatQuelm();
+        } else if (counter > 1) {
+            short sn = static_cast<short>(counter);
+            FormatSheet(sn);
+        }
+        ++counter;
+        SheetModel& sheet = *F1Book1->current();
+        const bank::Contents contents = bank::readBank(*bytes, sheet.maxCol(), sheet.maxRow());
+        fill(sheet, contents);
+        F1Book1->setSheetName(F1Book1->currentSheet(), file.bank);
+        radioBankLoaded = radioBankLoaded || radio;
+        if (!contents.notes.isEmpty())
+            platform_.messages.warning(QStringLiteral("Parts of the bank file %1 were left out of the bank \"%2\":\n%3")
+                                           .arg(file.fileName, file.bank, listed(contents.notes)));
+    }
+    return radioBankLoaded;
+}
+
+bool Memory::saveSheet(int sheet, QString* failure)
+{
+    const SheetModel* s = F1Book1->sheet(sheet);
+    if (!s)
+        return false;
+    const QString file = bank::fileName(s->name());
+    const QByteArray bytes = bank::writeBank(s->name(), [s](int row, int col) { return s->text(row, col); });
+    QString error;
+    if (folder_.replace(file, bytes, &error))
+        return true;
+    *failure = QStringLiteral("%1 (bank \"%2\"): %3").arg(file, s->name(), error);
+    return false;
+}
+
+void Memory::cmSave_Click()
+{
+    if (!loaded_)
+        return;
+    F1Book1->finishEditing();
+    QString failure;
+    if (!saveSheet(F1Book1->currentSheet(), &failure))
+        platform_.messages.critical(
+            QStringLiteral("The bank was not saved:\n%1\n\nThe file in %2 is as it was before; the sheet keeps your "
+                           "changes.")
+                .arg(failure, folder_.path()));
+}
+
+void Memory::cmSaveAll_Click()
+{
+    if (!loaded_)
+        return;
+    F1Book1->finishEditing();
+    QStringList failures;
+    const int count = F1Book1->sheetCount();
+    for (int n = 1; n <= count; ++n) {
+        F1Book1->setCurrentSheet(n);
+        QString failure;
+        if (!saveSheet(n, &failure))
+            failures << failure;
+    }
+    if (!failures.isEmpty())
+        platform_.messages.critical(
+            QStringLiteral("%1 of %2 banks were not saved:\n%3\n\nTheir files in %4 are as they were before; the "
+                           "sheets keep your changes. The other banks were saved.")
+                .arg(failures.size())
+                .arg(count)
+                .arg(listed(failures), folder_.path()));
+}
+
+} // namespace quelm

@@ -1,0 +1,176 @@
+#pragma once
+
+// The memory editor: banks of channels in the sheets of a spreadsheet grid,
+// each bank kept in its file "MEM_<bank>.ini" in the program folder; the radio
+// bank "Quelm" mirrors the radio's memory channels 1 to 99. The class is split
+// over files named for what they do:
+//   memory_window.cpp   construction, menus, Form_Load/Resize/Unload, the two sheet layouts
+//   bank_files.cpp      loading the bank files, "Save bank", "Save all"
+//   sheet_editing.cpp   banks, rows, pop-up lists, the typing guard, the cell click, renaming
+//   transfers.cpp       "Retrieve  from TRX", "Send selected to TRX", the row-heading tune,
+//                       the radio items, and the radio link's view of the sheets
+// The radio is reached only through MemoryRadio (the main window's channel
+// commands and frame reader).
+
+#include <vector>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "memory_editor/memory_radio.h"
+#include "memory_editor/sheet_book.h"
+#include "platform/platform.h"
+#include "radio_link/memory_grid.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+
+namespace quelm {
+
+class ColumnList;
+class FileFolder;
+
+class Memory : public QWidget {
+    Q_OBJECT
+public:
+    Memory(Platform& platform, FileFolder& folder, MemoryRadio& radio, QWidget* parent = nullptr);
+    ~Memory() override;
+
+    // Loaded: the sheets exist (Form_Load has run and Form_Unload has not since).
+    bool loaded() const { return loaded_; }
+    // A channel transfer is running (its waits serve window events).
+    bool transferring() const { return transferring_; }
+
+    // ---- Window (memory_window.cpp)
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+    // The user-bank and the radio-bank layout of the current sheet; sn is not read.
+    void FormatSheet(short& sn);
+    void FormatQuelm();
+
+    // The sheet the radio link writes received channels into and reads channel
+    // rows from: the current sheet, or during a transfer the sheet it started on.
+    MemoryGrid& grid() { return linkGrid_; }
+
+    // ---- Bank files (bank_files.cpp)
+    void cmSave_Click();
+    void cmSaveAll_Click();
+
+    // ---- Editing (sheet_editing.cpp)
+    void cmadd_Click();
+    void cmDelete_Click();
+    void cmAddRowBefore_Click();
+    void cmaddRowAfter_Click();
+    void cmDeleteRow_Click();
+    void cmModo_Click(int Index);
+    void cmYesNo_Click(int Index);
+    void cmDup_Click(int Index);
+    void cmSubtone_Click(int Index);
+    void F1Book1_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);
+    void F1Book1_StartEdit(QString& EditString, bool& Cancel);
+    void F1Book1_CellClick(int nRow, int nCol);
+    // Renames a bank; false with the reason when the name cannot be taken.
+    bool renameBank(int sheet, const QString& name, QString* why = nullptr);
+    // The pop-up list that a right click opens for the current selection, if any.
+    QMenu* listForSelection() const;
+
+    // ---- Transfers (transfers.cpp)
+    void cmRetrieve_Click();
+    void cmSendSelected_Click();
+    void F1Book1_MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint pos);
+
+    // Waits after each channel request.
+    static constexpr double kReadWait = 0.15;
+    static constexpr double kWriteWait = 0.1;
+    static inline const QString kStatusText =
+        QStringLiteral("Select row(s) or Mode,Subtone,DUP,Scan cell(s) + right button for context menu");
+    static inline const QString kPlacement = QStringLiteral("Quelm_MEM");
+
+    // ---- Controls
+    SheetBook* F1Book1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QMenuBar* MenuBar = nullptr;
+    QAction* cmSaveAll = nullptr;
+    QAction* cmSave = nullptr;
+    QAction* cmadd = nullptr;
+    QAction* cmDelete = nullptr;
+    QAction* cmRetrieve = nullptr;
+    QAction* cmSend = nullptr;
+    QAction* cmSendSelected = nullptr;
+    QMenu* RM = nullptr;
+    QAction* cmDeleteRow = nullptr;
+    QAction* cmAddRowBefore = nullptr;
+    QAction* cmaddRowAfter = nullptr;
+    QMenu* MM = nullptr;
+    std::vector<QAction*> cmModo;
+    QMenu* FM = nullptr;
+    std::vector<QAction*> cmYesNo;
+    QMenu* DM = nullptr;
+    std::vector<QAction*> cmDup;
+    ColumnList* SM = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    // The radio link's view of the sheets (transfers.cpp).
+    class LinkGrid final : public MemoryGrid {
+    public:
+        explicit LinkGrid(Memory& m) : m_(m) {}
+        QString cellText(int row, int col) override;
+        double cellNumber(int row, int col) override;
+        void setCellText(int row, int col, const QString& text) override;
+        void setCellNumber(int row, int col, double number) override;
+        bool hasRow(int row) override;
+        SheetModel* target() const;
+
+    private:
+        Memory& m_;
+    };
+
+    // The wait pointer over the program (and the grid) for a scope, however it is left.
+    class WaitPointer {
+    public:
+        explicit WaitPointer(SheetBook* grid = nullptr);
+        ~WaitPointer();
+        WaitPointer(const WaitPointer&) = delete;
+        WaitPointer& operator=(const WaitPointer&) = delete;
+
+    private:
+        QPointer<SheetBook> grid_;
+    };
+
+    void createMenus();                        // memory_window.cpp
+    void fillModeList();                       // memory_window.cpp
+    void fillSubtoneList();                    // memory_window.cpp
+    void layOut(const QStringList& headings, const std::vector<int>& numberColumns,
+                const std::vector<std::pair<int, int>>& unlocked, int rows);  // memory_window.cpp
+    bool loadBanks();                          // bank_files.cpp
+    bool saveSheet(int sheet, QString* failure);  // bank_files.cpp
+    void writeChoice(const QString& caption, bool duplex);  // sheet_editing.cpp
+    void insertRows(int first, int last);      // sheet_editing.cpp
+    bool onUserBank() const;                   // sheet_editing.cpp
+    void askForName(int sheet);                // sheet_editing.cpp
+    void tuneToRow(int row);                   // transfers.cpp
+    bool transferAllowed();                    // transfers.cpp
+    // Asks for channels first..last in turn, each followed by the wait and a drain.
+    void transfer(int first, int last, double wait, void (MemoryRadio::*request)(int));  // transfers.cpp
+    void drain();                              // transfers.cpp
+    void setRadioItemsVisible(bool visible);   // transfers.cpp
+
+    Platform& platform_;
+    FileFolder& folder_;
+    MemoryRadio& radio_;
+    LinkGrid linkGrid_{*this};
+    bool loaded_ = false;
+    bool loading_ = false;
+    bool transferring_ = false;
+    // The sheet a running transfer reads from and writes into; gone if deleted.
+    QPointer<SheetModel> transferSheet_;
+};
+
+} // namespace quelm

@@ -1,0 +1,272 @@
+// Bank files: which files are banks, reading a file's bytes into cells (with
+// notes for what had to be left out), writing a sheet, and replacing a file on
+// disk without ever leaving it half written.
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <map>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "memory_editor/bank_file.h"
+#include "platform/file_folder.h"
+
+using namespace quelm;
+
+namespace {
+
+using Row = std::vector<Cell>;
+
+Cell t(const char* text) { return QString::fromLatin1(text); }
+Cell n(double value) { return value; }
+const Cell e{};
+
+std::string shown(const Cell& c)
+{
+    if (isEmptyValue(c))
+        return "<empty>";
+    if (const auto* d = std::get_if<double>(&c))
+        return "#" + std::to_string(*d);
+    return "'" + std::get<QString>(c).toStdString() + "'";
+}
+
+std::string shown(const std::vector<Row>& rows)
+{
+    std::string out;
+    for (const Row& r : rows) {
+        for (const Cell& c : r)
+            out += shown(c) + " ";
+        out += "|";
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(BankFiles, ListingTakesBankFileNamesInNameOrder)
+{
+    const bank::Listing l = bank::listBankFiles(
+        {"MEM_b.ini", "MEM_Quelm.ini", "MEM_a.ini", "MEM.ini", "MEMO.ini", "MEM_.ini", "quelm.ini", "mem_x.ini",
+         "MEM_x.INI", "MEM_quelm.ini", "MEM_bank 1.ini", "MEM_a.ini.Xq3fT2"});
+    QStringList files;
+    QStringList banks;
+    for (const auto& f : l.files) {
+        files << f.fileName;
+        banks << f.bank;
+    }
+    EXPECT_EQ(files, QStringList({"MEM_Quelm.ini", "MEM_a.ini", "MEM_b.ini", "MEM_bank 1.ini", "MEM_quelm.ini"}));
+    EXPECT_EQ(banks, QStringList({"Quelm", "a", "b", "bank 1", "quelm"}));
+    ASSERT_EQ(l.skipped.size(), 3);
+    EXPECT_TRUE(l.skipped[0].startsWith("MEM.ini:"));
+    EXPECT_TRUE(l.skipped[1].startsWith("MEMO.ini:"));
+    EXPECT_TRUE(l.skipped[2].startsWith("MEM_.ini:"));
+}
+
+struct ReadCase {
+    const char* what;
+    QByteArray bytes;
+    int columns;
+    int maxRows;
+    std::vector<Row> rows;
+    int notes;
+};
+
+TEST(BankFiles, ReadingLinesIntoCells)
+{
+    const std::vector<ReadCase> cases = {
+        {"user row", "Beacon,28200,CW\r\n", 3, 150, {{t("Beacon"), n(28200), t("CW")}}, 0},
+        {"empty file", "", 3, 150, {}, 0},
+        {"empty lines take rows", "\r\nA,1,USB\r\n\r\n", 3, 150, {{e, e, e}, {t("A"), n(1), t("USB")}, {e, e, e}}, 0},
+        {"short line", "A\r\n", 3, 150, {{t("A"), e, e}}, 0},
+        {"long line", "A,1,USB,x,y\r\n", 3, 150, {{t("A"), n(1), t("USB")}}, 0},
+        {"fraction and blanks", "x, 7050.5 ,CW\r\n", 3, 150, {{t("x"), n(7050.5), t("CW")}}, 0},
+        {"field 2 no number", "A,abc,USB\r\n", 3, 150, {{t("A"), e, t("USB")}}, 1},
+        {"grouped number is no number", "A,7.050.5,USB\r\n", 3, 150, {{t("A"), e, t("USB")}}, 1},
+        {"a comma splits a field", "A,145,750\r\n", 3, 150, {{t("A"), n(145), t("750")}}, 0},
+        {"blanks stay in texts", " A ,1, USB\r\n", 3, 150, {{t(" A "), n(1), t(" USB")}}, 0},
+        {"LF and CR endings", "A,1,USB\nB,2,LSB\rC,3,CW", 3, 150,
+         {{t("A"), n(1), t("USB")}, {t("B"), n(2), t("LSB")}, {t("C"), n(3), t("CW")}}, 0},
+        {"Latin-1", "Caf\xe9,1,\r\n", 3, 150, {{QString::fromUtf8("Café"), n(1), e}}, 0},
+        {"radio row", "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n", 9, 99,
+         {{t("RPT R6"), n(145750), t("FM"), e, e, e, t("88.5"), t("DUP-"), t("Yes")}}, 0},
+        {"radio TX no number", "x,145750,FM,none,abc,,,,No\r\n", 9, 99,
+         {{t("x"), n(145750), t("FM"), t("none"), e, e, e, e, t("No")}}, 1},
+        {"lines past the last row", "a,1,\r\nb,2,\r\nc,3,\r\nd,4,\r\n", 3, 2,
+         {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
+    };
+    for (const ReadCase& c : cases) {
+        const bank::Contents got = bank::readBank(c.bytes, c.columns, c.maxRows);
+        EXPECT_EQ(shown(got.rows), shown(c.rows)) << c.what;
+        EXPECT_EQ(got.notes.size(), c.notes) << c.what << ": " << got.notes.join(" / ").toStdString();
+    }
+}
+
+TEST(BankFiles, NotesSayWhatWasLeftOut)
+{
+    const bank::Contents got = bank::readBank("A,abc,USB\r\nB,2,\r\nC,3,\r\n", 3, 2);
+    EXPECT_EQ(got.notes, QStringList({"line 1: field 2 \"abc\" is not a number; the cell stays empty",
+                                      "1 line(s) after line 2 left out: the sheet has 2 rows"}));
+}
+
+namespace {
+using Sheet = std::map<std::pair<int, int>, QString>;
+std::function<QString(int, int)> cellsOf(const Sheet& sheet)
+{
+    return [&sheet](int r, int c) {
+        const auto it = sheet.find({r, c});
+        return it == sheet.end() ? QString() : it->second;
+    };
+}
+} // namespace
+
+TEST(BankFiles, UserBankWritesOnlyRowsWithAFrequency)
+{
+    const Sheet sheet{{{1, 1}, "Beacon"}, {{1, 2}, "28200"},  {{1, 3}, "CW"},
+                      {{2, 1}, "no frequency"},                {{2, 3}, "USB"},
+                      {{3, 2}, "7050.5"},  {{150, 1}, "last"}, {{150, 2}, "144300"},
+                      {{151, 2}, "past the sheet"}};
+    EXPECT_EQ(bank::writeBank("bank 1", cellsOf(sheet)), QByteArray("Beacon,28200,CW\r\n,7050.5,\r\nlast,144300,\r\n"));
+    EXPECT_EQ(bank::writeBank("bank 1", cellsOf({})), QByteArray());
+}
+
+TEST(BankFiles, RadioBankWritesNinetyNineLines)
+{
+    QByteArray empty;
+    for (int i = 0; i < 99; ++i)
+        empty += ",,,,,,,,\r\n";
+    EXPECT_EQ(bank::writeBank("Quelm", cellsOf({})), empty);
+
+    const Sheet channel{{{5, 1}, "RPT R6"}, {{5, 2}, "145750"}, {{5, 3}, "FM"},
+                        {{5, 7}, "88.5"},   {{5, 8}, "DUP-"},   {{5, 9}, "Yes"}, {{5, 10}, "beyond"}};
+    const QList<QByteArray> lines = bank::writeBank("Quelm", cellsOf(channel)).split('\n');
+    ASSERT_EQ(lines.size(), 100);
+    EXPECT_EQ(lines[4], QByteArray("RPT R6,145750,FM,,,,88.5,DUP-,Yes\r"));
+}
+
+TEST(BankFiles, TextsCannotBreakTheLineFormat)
+{
+    const Sheet sheet{{{1, 1}, "Rpt, North\r\nside"}, {{1, 2}, "145750"}, {{1, 3}, QString::fromUtf8("Café ☺")}};
+    EXPECT_EQ(bank::writeBank("b", cellsOf(sheet)), QByteArray("Rpt  North  side,145750,Caf\xe9 ?\r\n"));
+}
+
+TEST(BankFiles, AUserBankComesBackPacked)
+{
+    const Sheet sheet{{{1, 1}, "one"}, {{1, 2}, "14074"},      {{1, 3}, "USB"}, {{2, 1}, "dropped"},
+                      {{3, 1}, "three"}, {{3, 2}, "7050.5"}};
+    const bank::Contents back = bank::readBank(bank::writeBank("b", cellsOf(sheet)), 3, 150);
+    EXPECT_EQ(shown(back.rows), shown(std::vector<Row>{{t("one"), n(14074), t("USB")}, {t("three"), n(7050.5), e}}));
+    EXPECT_TRUE(back.notes.isEmpty());
+}
+
+// ---- Replacing a file on disk
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// Everything in the folder but the files named: no temporary file may stay behind.
+QStringList othersIn(const QString& folder, const QStringList& expected)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& e : expected)
+        names.removeAll(e);
+    return names;
+}
+
+// Runs `step` as a user who may not write where root may: root itself when
+// the test does not run as root, else a child process that has given up root.
+bool runUnprivileged(const std::function<bool()>& step)
+{
+    if (::geteuid() != 0)
+        return step();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && step() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST(DiskFolder, ReplacesAndCreatesWholeFiles)
+{
+    QTemporaryDir dir;
+    DiskFolder folder(dir.path());
+    QString error;
+    ASSERT_TRUE(folder.replace("MEM_a.ini", "old\r\n", &error)) << error.toStdString();
+    ASSERT_TRUE(folder.replace("MEM_a.ini", "new\r\n", &error)) << error.toStdString();
+    EXPECT_EQ(fileBytes(dir.filePath("MEM_a.ini")), QByteArray("new\r\n"));
+    EXPECT_EQ(folder.read("MEM_a.ini", &error), QByteArray("new\r\n"));
+    EXPECT_EQ(othersIn(dir.path(), {"MEM_a.ini"}), QStringList());
+    EXPECT_EQ(folder.fileNames(), QStringList({"MEM_a.ini"}));
+}
+
+TEST(DiskFolder, ReadOnlyFolderKeepsTheOldFileAndSaysWhy)
+{
+    QTemporaryDir dir;
+    DiskFolder folder(dir.path());
+    ASSERT_TRUE(folder.replace("MEM_a.ini", "old\r\n", nullptr));
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    const bool refused = runUnprivileged([&] {
+        QString error;
+        return !folder.replace("MEM_a.ini", "new\r\n", &error) && !error.isEmpty();
+    });
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(fileBytes(dir.filePath("MEM_a.ini")), QByteArray("old\r\n"));
+    EXPECT_EQ(othersIn(dir.path(), {"MEM_a.ini"}), QStringList());
+}
+
+TEST(DiskFolder, AWriteCutShortBeforeTheRenameKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    DiskFolder folder(dir.path());
+    ASSERT_TRUE(folder.replace("MEM_a.ini", "old\r\n", nullptr));
+    // A file-size limit cuts the write off part way, as a full disk would.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool replaced = folder.replace("MEM_a.ini", QByteArray(100000, 'x'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(replaced);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(dir.filePath("MEM_a.ini")), QByteArray("old\r\n"));
+    EXPECT_EQ(othersIn(dir.path(), {"MEM_a.ini"}), QStringList());
+}
+
+TEST(DiskFolder, NamesTheFileSystemRefusesAndAVanishedFolderFailCleanly)
+{
+    QTemporaryDir dir;
+    DiskFolder folder(dir.path());
+    QString error;
+    EXPECT_FALSE(folder.replace("MEM_" + QString(300, 'x') + ".ini", "a\r\n", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(othersIn(dir.path(), {}), QStringList());
+
+    DiskFolder gone(dir.filePath("no such folder"));
+    error.clear();
+    EXPECT_FALSE(gone.replace("MEM_a.ini", "a\r\n", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(gone.read("MEM_a.ini", &error).has_value());
+}
