@@ -4,7 +4,6 @@
 // whole frames, and what is written back reads back the same, with no repair.
 
 #include <cmath>
-#include <memory>
 
 #include <QApplication>
 #include <QLocale>
@@ -17,11 +16,12 @@
 
 namespace fuzzing {
 
-// Held here, not as function statics, so that the replay can end them in order
-// before the program exits (Qt frees its font caches with the application).
-inline std::unique_ptr<QApplication>& application()
+// Held by plain pointers that nothing deletes at exit (an application ended
+// after Qt's own globals crashes); the replay ends both in order before it
+// returns, so that Qt frees its font caches with the application.
+inline QApplication*& application()
 {
-    static std::unique_ptr<QApplication> app;
+    static QApplication* app = nullptr;
     return app;
 }
 
@@ -33,7 +33,7 @@ inline void startWidgets()
     static char name[] = "quelm_fuzz";
     static char* argv[] = {name, nullptr};
     if (!application())
-        application() = std::make_unique<QApplication>(argc, argv);
+        application() = new QApplication(argc, argv);
 }
 
 // A point or a comma as the decimal separator, as the input's first byte says.
@@ -43,18 +43,18 @@ inline void pickLocale(std::uint8_t b)
                               : QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
-inline std::unique_ptr<QuelmFixture>& rigHolder()
+inline QuelmFixture*& rigHolder()
 {
-    static std::unique_ptr<QuelmFixture> f;
+    static QuelmFixture* f = nullptr;
     return f;
 }
 
 // One window on the fake platform for the whole run, loaded once.
 inline QuelmFixture& rig()
 {
-    std::unique_ptr<QuelmFixture>& f = rigHolder();
+    QuelmFixture*& f = rigHolder();
     if (!f) {
-        f = std::make_unique<QuelmFixture>();
+        f = new QuelmFixture();
         check(f->load(), "the window does not load");
     }
     return *f;
@@ -144,6 +144,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 // Called by the replay at its end: the window, then the application.
 extern "C" void QuelmFuzzTeardown()
 {
-    fuzzing::rigHolder().reset();
-    fuzzing::application().reset();
+    delete fuzzing::rigHolder();
+    fuzzing::rigHolder() = nullptr;
+    delete fuzzing::application();
+    fuzzing::application() = nullptr;
 }
