@@ -1,5 +1,5 @@
-// The receive loop: every 10 ms all waiting frames are read and turned into
-// display and state changes; every 300 ms the S-meter is asked for. A frame
+// The receive loop: every 10 ms all frames that have arrived are read and
+// turned into display and state changes; every 300 ms the S-meter is asked for. A frame
 // whose value cannot be read is dropped: a bad byte on the line never ends
 // the program.
 
@@ -44,10 +44,15 @@ QString trimBlanks(const QString& s)
 void Quelm::Timer1_Timer()
 {
     try {
-        // RadioReadFrame closes the link itself when the port fails; the test of
-        // the port then ends the loop.
-        while (platform.serial.portOpen() && platform.serial.inBufferCount() > 0)
-            actOnReply(RadioReadFrame());
+        // Only frames that have wholly arrived are taken; the rest of a frame
+        // still on the line is left for a later tick, so the window thread never
+        // waits in here while the radio sends.
+        while (platform.serial.portOpen()) {
+            const std::optional<QString> s = link.takeArrivedFrame();
+            if (!s)
+                break;
+            actOnReply(*s);
+        }
     } catch (const SerialError& e) {
         LinkFailed(e.message());
     }

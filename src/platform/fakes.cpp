@@ -134,6 +134,18 @@ int FakeSerialPort::input()
     return b;
 }
 
+QByteArray FakeSerialPort::peekInput(int maxBytes)
+{
+    requireOpen();
+    if (!readFailure_.isEmpty())
+        throw SerialError(readFailure_);
+    releaseDue();
+    QByteArray out;
+    for (auto it = in_.begin(); it != in_.end() && out.size() < maxBytes; ++it)
+        out.append(static_cast<char>(*it));
+    return out;
+}
+
 void FakeSerialPort::output(const QByteArray& bytes)
 {
     requireOpen();

@@ -76,6 +76,7 @@ public:
     int inBufferCount() override;
     int outBufferCount() override;
     int input() override;
+    QByteArray peekInput(int maxBytes) override;
     void output(const QByteArray& bytes) override;
 
     // Test hooks.

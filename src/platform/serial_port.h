@@ -39,6 +39,9 @@ public:
     virtual int outBufferCount() = 0;
     // The next received byte, 0..255, or -1 when none is waiting.
     virtual int input() = 0;
+    // Up to maxBytes of the received bytes, oldest first, left waiting: the
+    // next input() still gives the first of them.
+    virtual QByteArray peekInput(int maxBytes) = 0;
     // Writes the whole frame in one piece.
     virtual void output(const QByteArray& bytes) = 0;
 };

@@ -290,6 +290,13 @@ int QtSerialPort::input()
     return static_cast<unsigned char>(c);
 }
 
+QByteArray QtSerialPort::peekInput(int maxBytes)
+{
+    if (port_->bytesAvailable() < maxBytes)
+        inBufferCount();
+    return port_->peek(std::max(maxBytes, 0));
+}
+
 void QtSerialPort::output(const QByteArray& bytes)
 {
     requireWorking();

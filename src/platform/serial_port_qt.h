@@ -26,6 +26,7 @@ public:
     int inBufferCount() override;
     int outBufferCount() override;
     int input() override;
+    QByteArray peekInput(int maxBytes) override;
     void output(const QByteArray& bytes) override;
 
     // The device the platform's N-th port is.

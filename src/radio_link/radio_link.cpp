@@ -1,5 +1,6 @@
 #include "radio_link/radio_link.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -104,6 +105,35 @@ void RadioLink::sendSetMemory(int channel)
 
 QString RadioLink::RadioReadFrame()
 {
+    return readFrame(cmdDelay_);
+}
+
+std::optional<QString> RadioLink::takeArrivedFrame()
+{
+    const double now = clock_.now();
+    const bool seenAfresh = !lastLook_ || std::fabs(now - *lastLook_) > cmdDelay_;
+    lastLook_ = now;
+    const int waiting = port_.inBufferCount();
+    if (waiting <= 0) {
+        partialSince_.reset();
+        return std::nullopt;
+    }
+    const QByteArray head = port_.peekInput(std::min(waiting, kFrameSlots));
+    const bool whole = head.contains(static_cast<char>(civ::kEndOfFrame)) || head.size() >= kFrameSlots;
+    if (!whole) {
+        if (!partialSince_ || seenAfresh)
+            partialSince_ = now;
+        if (std::fabs(now - *partialSince_) < cmdDelay_)
+            return std::nullopt;
+    }
+    // Everything the frame needs is in (or its time is up): no wait.
+    return readFrame(0.0);
+}
+
+QString RadioLink::readFrame(double maxWait)
+{
+    // Whatever frame takeArrivedFrame saw arriving is taken now.
+    partialSince_.reset();
     std::array<unsigned char, kFrameSlots> bytes{};
     int count = 0;
     int end = -1;
@@ -121,7 +151,7 @@ QString RadioLink::RadioReadFrame()
             }
             ++count;
         }
-        if (end >= 0 || count >= kFrameSlots || std::fabs(clock_.now() - t0) >= cmdDelay_)
+        if (end >= 0 || count >= kFrameSlots || std::fabs(clock_.now() - t0) >= maxWait)
             break;
         clock_.sleep(kSlice);
     }

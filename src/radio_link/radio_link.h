@@ -61,9 +61,19 @@ public:
     // empty row would wipe the radio's channel.
     void sendSetMemory(int channel);
 
-    // Takes one frame from the port and returns its ReplyText. A serial failure
-    // (SerialError) goes back to the caller.
+    // Takes one frame from the port and returns its ReplyText, waiting (serving
+    // no events) up to CmdDelay for the rest of a frame that has begun to
+    // arrive. A serial failure (SerialError) goes back to the caller.
     QString RadioReadFrame();
+
+    // The frame reader for the receive tick, which must never wait: the
+    // ReplyText of the next frame once it has wholly arrived (its end byte is
+    // in, or as many bytes as a frame can hold); nullopt while nothing waits or
+    // the rest of a frame is still on its way, which a later call takes. Bytes
+    // are never dropped or reordered: a frame whose end byte has not come
+    // CmdDelay after a call first saw it is taken as it stands and gives "00:",
+    // as RadioReadFrame's wait would. A serial failure goes back to the caller.
+    std::optional<QString> takeArrivedFrame();
 
     // Where received memory channels are written, and the rows RadioSetMemory reads:
     // the memory editor's current sheet. Until one is set, nothing receives them.
@@ -78,6 +88,8 @@ public:
 
 private:
     void quietWait(double seconds);
+    // One frame, waiting up to maxWait seconds for its end byte.
+    QString readFrame(double maxWait);
 
     SerialPort& port_;
     Clock& clock_;
@@ -85,6 +97,11 @@ private:
     const double& cmdDelay_;
     const int& radioAddress_;
     MemoryGrid* grid_ = nullptr;
+    // takeArrivedFrame: when it first saw the frame now arriving, and when it
+    // last looked. After a long gap (the link closed and opened again, or the
+    // window thread held elsewhere) a partial frame is seen afresh.
+    std::optional<double> partialSince_;
+    std::optional<double> lastLook_;
     bool mayBeKeyed_ = false;
 };
 

@@ -1,6 +1,9 @@
 // The line's timing without real time: when each byte has left at a baud
 // rate, and how the frame faults move bytes in time.
 
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "simulator/output_line.h"
@@ -76,6 +79,27 @@ TEST(OutputLine, ByteFaultsCountBytesOnTheLine)
     expected.insert(expected.end(), kAnswer.begin(), kAnswer.end());
     expected[5] ^= 0xFF;  // the answer's first byte
     EXPECT_EQ(line.takeDue(T{2s}), expected);
+}
+
+TEST(OutputLine, EachSentFrameIsToldWithTheMomentItsLastByteLeftByThePacing)
+{
+    OutputLine line(9600);
+    const auto bt = line.byteTime();
+    std::vector<std::pair<OutputLine::Origin, T>> sent;
+    line.setSentHook([&](const Bytes& frame, OutputLine::Origin origin, T lastByteLeft) {
+        EXPECT_EQ(frame.size(), origin == OutputLine::Origin::Echo ? kEcho.size() : kAnswer.size());
+        sent.emplace_back(origin, lastByteLeft);
+    });
+    const T t0{1s};
+    line.push(kEcho, OutputLine::Origin::Echo, t0);
+    line.push(kAnswer, OutputLine::Origin::Radio, t0);
+    line.takeDue(t0 + 3 * bt);
+    EXPECT_TRUE(sent.empty());
+    // Asked late, long after both have gone: the times are the line's own.
+    line.takeDue(t0 + 1s);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], std::make_pair(OutputLine::Origin::Echo, t0 + 6 * bt));
+    EXPECT_EQ(sent[1], std::make_pair(OutputLine::Origin::Radio, t0 + 17 * bt));
 }
 
 }  // namespace

@@ -100,6 +100,18 @@ TEST_F(SerialPty, InputAloneFetchesWhatTheDeviceHolds)
     EXPECT_EQ(pollCount([&] { return port.input(); }, 0xFD), 0xFD);
 }
 
+TEST_F(SerialPty, PeekLeavesTheBytesForInput)
+{
+    const QByteArray reply = QByteArray::fromHex("FEFEE056030040071400FD");
+    pty.send(reply);
+    EXPECT_EQ(pollCount([&] { return port.inBufferCount(); }, reply.size()), reply.size());
+    EXPECT_EQ(port.peekInput(4), reply.left(4));
+    EXPECT_EQ(port.peekInput(100), reply);
+    EXPECT_EQ(port.inBufferCount(), reply.size());
+    EXPECT_EQ(port.input(), 0xFE);
+    EXPECT_EQ(port.peekInput(100), reply.mid(1));
+}
+
 TEST_F(SerialPty, OutBufferCountMovesALargeWriteOnWhileTheFarEndReads)
 {
     // More than the pseudo-terminal holds: the rest waits in the port until the

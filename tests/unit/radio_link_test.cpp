@@ -1,3 +1,5 @@
+#include <optional>
+#include <random>
 #include <functional>
 #include <map>
 
@@ -279,6 +281,130 @@ TEST_F(RadioLinkTest, ReceivedChannelIsWrittenIntoTheGrid)
     port.queueInput(answer);
     EXPECT_EQ(link.RadioReadFrame(), "70: ");
     EXPECT_TRUE(grid.cells.empty());
+}
+
+// The receive tick's reader: frames that have wholly arrived, never a wait.
+
+namespace {
+
+// What a tick takes: every frame that has wholly arrived.
+QStringList tick(RadioLink& link)
+{
+    QStringList texts;
+    while (const std::optional<QString> s = link.takeArrivedFrame())
+        texts << *s;
+    return texts;
+}
+
+} // namespace
+
+TEST_F(RadioLinkTest, TickReaderTakesTheSameFramesAsTheWaitingReaderWhateverTheChunks)
+{
+    // Answers, reports, an echo, a foreign radio, a malformed length, an NG,
+    // a memory channel, a keyer text and a frame that does not start with FE FE.
+    QByteArray stream = hex("FE FE 56 E0 03 FD FE FE E0 56 03 00 10 07 14 00 FD FE FE 00 56 01 03 01 FD"
+                            "FE FE E0 58 03 00 10 07 14 00 FD FE FE E0 56 03 00 00 05 07 00 00 00 FD"
+                            "FE FE E0 56 FA FD FE FE E0 56 15 02 01 20 FD 13 37 00 FD");
+    stream += hex("FE FE E0 56 1A 00 00 01") + QByteArray(38, '\0') + hex("FD");
+    stream += hex("FE FE E0 56 1A 02 01") + QByteArray("CQ TEST").leftJustified(50, ' ') + hex("FD");
+    stream += hex("FE FE 00 56 00 00 00 05 07 00 FD");
+
+    port.queueInput(stream);
+    QStringList expected;
+    while (port.inBufferCount() > 0)
+        expected << link.RadioReadFrame();
+    ASSERT_EQ(expected.size(), 11);
+
+    std::mt19937 rng(746);
+    for (int round = 0; round < 50; ++round) {
+        // The stream arrives in random pieces, one piece before each 10 ms tick.
+        std::uniform_int_distribution<int> piece(1, 24);
+        QStringList taken;
+        const double start = clock.now();
+        int ticks = 0;
+        for (qsizetype at = 0; at < stream.size();) {
+            const int n = piece(rng);
+            port.queueInput(stream.mid(at, n));
+            at += n;
+            taken += tick(link);
+            clock.advance(0.01);
+            ++ticks;
+        }
+        taken += tick(link);
+        EXPECT_EQ(taken, expected) << "round " << round;
+        EXPECT_NEAR(clock.now() - start, 0.01 * ticks, 1e-6) << "a tick waited";
+        EXPECT_EQ(port.inBufferCount(), 0);
+    }
+}
+
+TEST_F(RadioLinkTest, TickReaderLeavesAFrameWhoseEndHasNotComeForALaterTick)
+{
+    port.queueInput(hex("FE FE E0 56 03 00 00"));
+    const double t0 = clock.now();
+    EXPECT_EQ(link.takeArrivedFrame(), std::nullopt);
+    EXPECT_EQ(clock.now(), t0) << "no wait";
+    EXPECT_EQ(port.inBufferCount(), 7) << "nothing taken";
+
+    clock.advance(0.05);
+    port.queueInput(hex("05 07 00 FD"));
+    EXPECT_EQ(link.takeArrivedFrame(), QString("10:  7050000"));
+}
+
+TEST_F(RadioLinkTest, TickReaderGivesMalformedOnceCmdDelayHasPassedWithoutEnd)
+{
+    port.queueInput(hex("FE FE E0 56 03 00"));
+    EXPECT_EQ(tick(link), QStringList());
+    for (int i = 0; i < 9; ++i) {
+        clock.advance(0.01);
+        EXPECT_EQ(tick(link), QStringList()) << "at " << (i + 1) * 10 << " ms";
+    }
+    clock.advance(0.011);
+    EXPECT_EQ(tick(link), QStringList{"00:"});
+    EXPECT_EQ(port.inBufferCount(), 0);
+
+    // The rest, late, does not start with FE FE; the next frame is read again.
+    port.queueInput(hex("00 05 07 00 FD FE FE E0 56 FB FD"));
+    EXPECT_EQ(tick(link), (QStringList{"00:", "01:"}));
+}
+
+TEST_F(RadioLinkTest, TickReaderTakesAFloodWithoutEndAtTheBufferBoundAtOnce)
+{
+    port.queueInput(QByteArray(1500, '\x41'));
+    const double t0 = clock.now();
+    EXPECT_EQ(tick(link), QStringList{"00:"});
+    EXPECT_EQ(clock.now(), t0);
+    EXPECT_EQ(port.inBufferCount(), 1500 - RadioLink::kFrameSlots);
+    // The rest is the start of a frame without end: taken once its time is up.
+    QStringList later;
+    for (int i = 0; i < 11; ++i) {
+        clock.advance(0.01);
+        later += tick(link);
+    }
+    EXPECT_EQ(later, QStringList{"00:"});
+    EXPECT_EQ(port.inBufferCount(), 0);
+}
+
+TEST_F(RadioLinkTest, TickReaderSeesAPartialFrameAfreshAfterALongGap)
+{
+    // Seen once, then no tick for half a second (the window thread was held
+    // elsewhere): the frame gets its full CmdDelay from the next look, as the
+    // waiting reader started its wait when it was called.
+    port.queueInput(hex("FE FE E0 56 03 00"));
+    EXPECT_EQ(link.takeArrivedFrame(), std::nullopt);
+    clock.advance(0.5);
+    EXPECT_EQ(link.takeArrivedFrame(), std::nullopt);
+    clock.advance(0.02);
+    port.queueInput(hex("00 05 07 00 FD"));
+    EXPECT_EQ(link.takeArrivedFrame(), QString("10:  7050000"));
+}
+
+TEST_F(RadioLinkTest, TheWaitingReaderStillWaitsForTheEndByte)
+{
+    // The drains of the transfers keep the wait: the rest 50 ms later is read.
+    port.queueInput(hex("FE FE E0 56 03 00"));
+    EXPECT_EQ(link.takeArrivedFrame(), std::nullopt);
+    port.queueInputAt(clock.now() + 0.05, hex("00 05 07 00 FD"));
+    EXPECT_EQ(link.RadioReadFrame(), "10:  7050000");
 }
 
 // Whether the radio may be on the air, as the link alone can know it: keyed

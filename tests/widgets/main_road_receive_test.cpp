@@ -217,6 +217,24 @@ TEST_F(ReceiveFixture, AllFramesWaitingAtOneTickAreHandledInArrivalOrder)
     EXPECT_EQ(q->st.BandIndex, 3);
 }
 
+TEST_F(ReceiveFixture, ATickTakesWhatHasWhollyArrivedAndLeavesTheRestWithoutWaiting)
+{
+    const QByteArray report = frequencyReport(14074000);
+    const QByteArray mode = fromRadio({0x01, 0x03, 0x01}, 0x00);
+    // A mode report in, a frequency report half way along the line.
+    f.fake.serial.queueInput(mode + report.left(6));
+    const double t0 = f.fake.clock.now();
+    q->Timer1_Timer();
+    EXPECT_EQ(f.fake.clock.now(), t0) << "the tick waited for the end byte";
+    EXPECT_EQ(q->LCDModo->caption(), QStringLiteral("CW"));
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("7,050.00"));
+
+    f.fake.clock.advance(0.01);
+    receive(report.mid(6));
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("14,074.00"));
+    EXPECT_EQ(f.fake.serial.inBufferCount(), 0);
+}
+
 TEST_F(ReceiveFixture, ADialTurnedOutOfTheBandWarnsOnceUntilItHasBeenBackInside)
 {
     const QString notInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");

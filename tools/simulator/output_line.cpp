@@ -16,7 +16,7 @@ void OutputLine::push(const Bytes& frame, Origin origin, Clock::time_point now)
 {
     if (frame.empty())
         return;
-    Item item{frame, 0, now, Duration(0)};
+    Item item{frame, 0, now, Duration(0), origin};
     if (origin == Origin::Echo) {
         // The echo is the bus itself: it does not wait behind a late answer.
         const auto waiting = std::find_if(queue_.begin(), queue_.end(),
@@ -30,7 +30,7 @@ void OutputLine::push(const Bytes& frame, Origin origin, Clock::time_point now)
     }
     if (origin == Origin::Radio && split_ && frame.size() >= 2) {
         const auto half = frame.begin() + static_cast<std::ptrdiff_t>(frame.size() / 2);
-        Item second{Bytes(half, frame.end()), 0, item.notBefore, *split_};
+        Item second{Bytes(half, frame.end()), 0, item.notBefore, *split_, origin};
         item.bytes.assign(frame.begin(), half);
         split_.reset();
         queue_.push_back(std::move(item));
@@ -82,6 +82,8 @@ Bytes OutputLine::takeDue(Clock::time_point now)
         item.notBefore = lineFree_;
         if (item.sent < item.bytes.size())
             break;
+        if (sentHook_)
+            sentHook_(item.bytes, item.origin, lineFree_);
         queue_.pop_front();
     }
     return out;

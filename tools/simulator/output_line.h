@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,11 @@ public:
 
     // Every byte whose last bit has left the line by `now`, faults applied.
     Bytes takeDue(Clock::time_point now);
+    // Told of each frame (each half of a split one) as takeDue lets its last
+    // byte go, with the moment that byte had left by the line's own pacing:
+    // the ideal time, however late takeDue is asked.
+    using SentHook = std::function<void(const Bytes& frame, Origin origin, Clock::time_point lastByteLeft)>;
+    void setSentHook(SentHook hook) { sentHook_ = std::move(hook); }
     // When the next byte will have left; nullopt with nothing queued.
     std::optional<Clock::time_point> nextDue() const;
     bool empty() const { return queue_.empty(); }
@@ -51,6 +57,7 @@ private:
         std::size_t sent = 0;
         Clock::time_point notBefore;
         Duration gapBefore{0};  // quiet time after the previous item ends
+        Origin origin = Origin::Radio;
     };
     struct ByteFault {
         std::size_t skip;
@@ -68,6 +75,7 @@ private:
     std::optional<Duration> late_;
     std::optional<Duration> split_;
     std::vector<ByteFault> byteFaults_;
+    SentHook sentHook_;
 };
 
 }  // namespace quelm::sim

@@ -261,6 +261,20 @@ bool RadioSimulator::waitForOutputDrained(std::chrono::milliseconds timeout) con
     return impl_->changed.wait_for(lock, timeout, [&] { return impl_->line.empty() || !impl_->running; });
 }
 
+void RadioSimulator::onRadioFrameSent(SentHook hook)
+{
+    std::lock_guard lock(impl_->mutex);
+    if (!hook) {
+        impl_->line.setSentHook({});
+        return;
+    }
+    impl_->line.setSentHook([hook = std::move(hook)](const Bytes& frame, OutputLine::Origin origin,
+                                                     OutputLine::Clock::time_point lastByteLeft) {
+        if (origin == OutputLine::Origin::Radio)
+            hook(frame, lastByteLeft);
+    });
+}
+
 RadioState RadioSimulator::state() const
 {
     std::lock_guard lock(impl_->mutex);

@@ -107,6 +107,14 @@ public:
     // Until everything queued for output has gone out on the line; false on timeout.
     bool waitForOutputDrained(std::chrono::milliseconds timeout) const;
 
+    // Told of each frame the radio sends (answers, reports; not the echoes) as
+    // its last byte leaves, with the moment it left by the line's own pacing
+    // clock: the ideal time, not when the radio's thread wrote it out. Runs on
+    // the radio's thread with its lock held: it must not call the simulator.
+    // An empty hook stops the telling.
+    using SentHook = std::function<void(const Bytes& frame, std::chrono::steady_clock::time_point lastByteLeft)>;
+    void onRadioFrameSent(SentHook hook);
+
     // A consistent copy of the radio's state.
     RadioState state() const;
     std::uint32_t frequencyHz() const { return state().current().frequencyHz; }
