@@ -44,6 +44,7 @@ public:
     int inBufferCount() override { return inner_.inBufferCount(); }
     int outBufferCount() override { return inner_.outBufferCount(); }
     int input() override { return inner_.input(); }
+    QByteArray peekInput(int maxBytes) override { return inner_.peekInput(maxBytes); }
     void output(const QByteArray& b) override { inner_.output(b); }
 
 private:
