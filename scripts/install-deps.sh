@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick
   fonts-dseg fonts-dejavu-core fonts-dejavu-extra
   python3
+  clang-14 libclang-rt-14-dev xdotool
 )
 
 missing() {

@@ -9,6 +9,7 @@
 #include "front_panel/quelm.h"
 #include "operating_aids/voice_recorder.h"
 #include "platform/errors.h"
+#include "radio_link/civ_codec.h"
 
 namespace quelm {
 
@@ -44,11 +45,15 @@ void Quelm::cmPower_Click()
     if (!pushed)
         return; // the link failed during the push and has been closed
 
-    // Every answer and echo of the push is thrown away before the loop starts.
+    // Every answer and echo of the push is thrown away before the loop starts;
+    // on the way out they tell whether a radio answered at all.
+    civ::SourceWatch radio(st.RadioAddress);
     try {
         while (platform.serial.inBufferCount() > 0) {
-            if (platform.serial.input() < 0)
+            const int b = platform.serial.input();
+            if (b < 0)
                 break;
+            radio.feed(static_cast<unsigned char>(b));
         }
     } catch (const SerialError& e) {
         LinkFailed(e.message());
@@ -60,6 +65,24 @@ void Quelm::cmPower_Click()
     Timer1->setEnabled(true);
     TimerS->setEnabled(true);
     st.PowerOn = invert(st.PowerOn);
+
+    // The link stays open, so a radio switched on later is picked up.
+    if (!radio.heard())
+        noRadioMessage();
+}
+
+void Quelm::noRadioMessage()
+{
+    platform.messages.warning(
+        QStringLiteral("No answer from the radio on %1 at %2.\n\n"
+                       "The link is open, but the radio answered none of the commands just sent, "
+                       "so the display shows the stored state, not the radio's. Check that:\n"
+                       "- the radio is switched on and the CI-V cable is plugged in;\n"
+                       "- the radio's CI-V baud rate is the speed set in quelm.ini (%2);\n"
+                       "- the radio's CI-V address is 56;\n"
+                       "- CI-V transceive is on, so the radio reports its changes.\n\n"
+                       "The link stays open: once the radio answers, the panel works with it.")
+            .arg(platform.serial.portName(), platform.serial.settings()));
 }
 
 bool Quelm::pushState()

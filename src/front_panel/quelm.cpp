@@ -25,7 +25,15 @@ Quelm::Quelm(Platform& p, QWidget* parent)
     createRecorder();
 }
 
-Quelm::~Quelm() = default;
+Quelm::~Quelm()
+{
+    // The base class destroys the controls after this destructor: a focus or
+    // hide signal they raise on the way (the step list losing focus) must not
+    // reach a handler of a window that is no longer whole.
+    const QList<QObject*> controls = findChildren<QObject*>();
+    for (QObject* c : controls)
+        c->disconnect(this);
+}
 
 void Quelm::createControls()
 {

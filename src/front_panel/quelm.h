@@ -293,6 +293,7 @@ private:
     bool sendOnLink(const std::function<void()>& write);
     void showSatelliteSide(double radioKHz);      // senders.cpp
     bool pushState();                             // power_key.cpp
+    void noRadioMessage();                        // power_key.cpp: the push got no answer
     // The AGC and duplex fields: caption and colour for a three-way mode (power_key.cpp).
     void showThreeWay(LcdLabel* field, int mode, const std::array<QString, 3>& captions);
     void actOnReply(const QString& s);            // receive_loop.cpp

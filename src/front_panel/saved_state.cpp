@@ -1,6 +1,7 @@
 #include "front_panel/saved_state.h"
 
 #include <cmath>
+#include <limits>
 
 #include <QLocale>
 
@@ -19,20 +20,18 @@ public:
 
     double number(const char* key, double fallback)
     {
-        const QString name = QString::fromLatin1(key);
-        const QString text = store_.getSetting(kApp, kSection, name, QString());
-        if (text.isNull() || text.isEmpty())
-            return fallback; // never saved (or saved empty): the first-run value
-        if (const std::optional<double> v = readStoredNumber(text))
-            return *v;
-        repair(QStringLiteral("The saved value %1 = \"%2\" is not a number; %3 is used instead.")
-                   .arg(name, text, conv::plainText(fallback)));
-        return fallback;
+        return readNumber(key, fallback, [](double) { return true; });
     }
 
+    // A whole number that an int holds; anything beyond it is as damaged as a
+    // text that is no number (a cast of such a value is undefined behaviour).
     int whole(const char* key, int fallback)
     {
-        return static_cast<int>(conv::roundHalfEven(number(key, fallback)));
+        const double v = conv::roundHalfEven(readNumber(key, fallback, [](double x) {
+            const double r = conv::roundHalfEven(x);
+            return r >= std::numeric_limits<int>::min() && r <= std::numeric_limits<int>::max();
+        }));
+        return static_cast<int>(v);
     }
 
     QString text(const char* key, const char* fallback)
@@ -52,6 +51,39 @@ public:
     }
 
 private:
+    // The stored text; nullopt when the key was never saved. The store answers
+    // a missing key with the default it is given, so two different defaults
+    // tell a missing key from any text that can be stored, the empty one included.
+    std::optional<QString> stored(const QString& name)
+    {
+        const QString first = store_.getSetting(kApp, kSection, name, QStringLiteral("<missing>"));
+        if (first != QLatin1String("<missing>"))
+            return first;
+        const QString second = store_.getSetting(kApp, kSection, name, QStringLiteral("<absent>"));
+        if (second != QLatin1String("<absent>"))
+            return second;
+        return std::nullopt;
+    }
+
+    // A number that `fits`; a missing key gives the first-run value quietly,
+    // any other text that is no such number gives it with a repair note (an
+    // empty text too: the program never writes one).
+    template <typename Fits>
+    double readNumber(const char* key, double fallback, Fits fits)
+    {
+        const QString name = QString::fromLatin1(key);
+        const std::optional<QString> text = stored(name);
+        if (!text)
+            return fallback;
+        const std::optional<double> v = readStoredNumber(*text);
+        if (v && fits(*v))
+            return *v;
+        const QString why = !v ? QStringLiteral("is not a number") : QStringLiteral("is out of range");
+        repair(QStringLiteral("The saved value %1 = \"%2\" %3; %4 is used instead.")
+                   .arg(name, *text, why, conv::plainText(fallback)));
+        return fallback;
+    }
+
     SettingsStore& store_;
     QStringList* repairs_;
 };

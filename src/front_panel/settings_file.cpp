@@ -121,10 +121,16 @@ private:
 
     void speed(const QString& text)
     {
-        if (!parseSerialSettings(text)) {
+        SerialSettings parsed;
+        if (!parseSerialSettings(text, &parsed)) {
             warn(QStringLiteral("\"speed %1\" is not a serial line setting such as 9600,n,8,1 (baud rate, "
                                 "parity, data bits, stop bits, no blanks); the line settings stay as they were.")
                      .arg(text));
+            return;
+        }
+        // Refused here, where the line is named, rather than by the port later.
+        if (const QString why = unavailableOnThisSystem(parsed); !why.isEmpty()) {
+            warn(QStringLiteral("\"speed %1\": %2 The line settings stay as they were.").arg(text, why));
             return;
         }
         out_.speed = text;
@@ -215,7 +221,12 @@ SettingsFile readSettingsFile(const QString& path)
         failed.error = QStringLiteral("The settings file %1 cannot be read (%2).").arg(path, file.errorString());
         return failed;
     }
-    return parseSettingsText(decode(bytes), path);
+    return parseSettingsBytes(bytes, path);
+}
+
+SettingsFile parseSettingsBytes(const QByteArray& bytes, const QString& fileName)
+{
+    return parseSettingsText(decode(bytes), fileName);
 }
 
 } // namespace quelm

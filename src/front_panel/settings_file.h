@@ -40,4 +40,8 @@ SettingsFile readSettingsFile(const QString& path);
 // The same rules applied to text already read (one call per whole file).
 SettingsFile parseSettingsText(const QString& text, const QString& fileName);
 
+// The file's bytes as they were read: UTF-8 where they are valid UTF-8, else
+// the single-byte Latin-1 code page; then the rules above.
+SettingsFile parseSettingsBytes(const QByteArray& bytes, const QString& fileName);
+
 } // namespace quelm

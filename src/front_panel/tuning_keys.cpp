@@ -59,6 +59,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
+        // While the window is destroyed its base class hides it; it is no Quelm
+        // any more by then, and endHold must not run on it.
+        if (!qobject_cast<Quelm*>(watched))
+            return false;
         switch (e->type()) {
         case QEvent::WindowDeactivate:
         case QEvent::Leave:

@@ -58,4 +58,8 @@ struct SerialSettings {
 // Reads a settings text; nullopt-like false when the port could not take it.
 bool parseSerialSettings(const QString& text, SerialSettings* out = nullptr);
 
+// Why this system's serial ports cannot be set as `s` asks (1.5 stop bits exist
+// on Windows only); empty when they can.
+QString unavailableOnThisSystem(const SerialSettings& s);
+
 } // namespace quelm

@@ -91,10 +91,8 @@ void QtSerialPort::setSettings(const QString& settings)
         throw SerialError(refusedSettings(settings, QStringLiteral("expected baud,parity,data bits,stop bits as in "
                                                                    "\"9600,n,8,1\" (parity n, e, o, m or s; stop "
                                                                    "bits 1, 1.5 or 2).")));
-#ifndef Q_OS_WIN
-    if (parsed.stopBits == QLatin1String("1.5"))
-        throw SerialError(refusedSettings(settings, QStringLiteral("1.5 stop bits are not available on this system.")));
-#endif
+    if (const QString why = unavailableOnThisSystem(parsed); !why.isEmpty())
+        throw SerialError(refusedSettings(settings, why));
     const QString before = settings_;
     settings_ = settings;
     if (!port_->isOpen())

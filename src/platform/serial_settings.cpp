@@ -29,4 +29,15 @@ bool parseSerialSettings(const QString& text, SerialSettings* out)
     return true;
 }
 
+QString unavailableOnThisSystem(const SerialSettings& s)
+{
+#ifndef Q_OS_WIN
+    if (s.stopBits == QLatin1String("1.5"))
+        return QStringLiteral("1.5 stop bits are not available on this system.");
+#else
+    Q_UNUSED(s);
+#endif
+    return {};
+}
+
 } // namespace quelm

@@ -1,6 +1,7 @@
 #include "platform/settings_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -33,12 +34,32 @@ QString IniSettingsStore::getSetting(const QString& app, const QString& section,
     return v.toString();
 }
 
+void IniSettingsStore::setAsideIfDamaged(const QString& path)
+{
+    // A file the settings layer cannot read (cut short, or full of zeros after
+    // a crash) would refuse every write from now on, so nothing would ever be
+    // saved again. It is kept beside as ".damaged" and a new file started.
+    {
+        QSettings probe(path, QSettings::IniFormat);
+        probe.allKeys();
+        if (probe.status() != QSettings::FormatError)
+            return;
+    }
+    const QString kept = path + QStringLiteral(".damaged");
+    QFile::remove(kept);
+    if (!QFile::rename(path, kept))
+        throw PlatformError(QStringLiteral("Cannot write the settings file %1: its contents cannot be read, "
+                                           "and it cannot be set aside as %2.")
+                                .arg(path, kept));
+}
+
 void IniSettingsStore::saveSetting(const QString& app, const QString& section, const QString& key,
                                    const QString& value)
 {
     if (!QDir().mkpath(folder_))
         throw PlatformError(QStringLiteral("Cannot write the settings file %1: the folder %2 cannot be created.")
                                 .arg(filePath(app), folder_));
+    setAsideIfDamaged(filePath(app));
     QSettings s(filePath(app), QSettings::IniFormat);
     s.beginGroup(section);
     s.setValue(key, value);

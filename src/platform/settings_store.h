@@ -16,7 +16,9 @@ public:
 };
 
 // An INI file per application in a folder (the user's configuration folder in
-// the program, a temporary folder in tests).
+// the program, a temporary folder in tests). A file that cannot be read as
+// settings reads as empty; the first write keeps it as "<file>.damaged" and
+// starts a new one.
 class IniSettingsStore final : public SettingsStore {
 public:
     // folder empty: the user's configuration folder.
@@ -28,6 +30,7 @@ public:
     QString filePath(const QString& app) const;
 
 private:
+    static void setAsideIfDamaged(const QString& path);
     QString folder_;
 };
 

@@ -55,9 +55,12 @@ constexpr Entry<double> kSteps[] = {{10, 0x00},    {100, 0x01},   {1000, 0x02}, 
 
 constexpr std::int64_t kMaxHz = 9999999999;
 
+// A plain data byte. FA to FF are the line's own marks (NG, OK, collision, end,
+// preamble): one of them inside a frame would cut it short or start another, so
+// the largest data byte is F9.
 char byteOf(int value)
 {
-    return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 255)));
+    return static_cast<char>(static_cast<unsigned char>(std::clamp(value, 0, 0xF9)));
 }
 
 char bcdPair(int pair)
@@ -108,7 +111,7 @@ QByteArray frame(int radioAddress, const QByteArray& bodyBytes)
     f.reserve(bodyBytes.size() + 5);
     f.append(static_cast<char>(kPreamble));
     f.append(static_cast<char>(kPreamble));
-    f.append(byteOf(radioAddress));
+    f.append(static_cast<char>(static_cast<unsigned char>(std::clamp(radioAddress, 0, 255))));
     f.append(static_cast<char>(kController));
     f.append(bodyBytes);
     f.append(static_cast<char>(kEndOfFrame));
@@ -432,6 +435,26 @@ Decoded decodeFrame(std::span<const unsigned char> bytes, int endPos, int radioA
     if (f.at(endPos - 1) == kNotGood)
         return {QStringLiteral("02:"), std::nullopt};
     return dispatch(f);
+}
+
+void SourceWatch::feed(unsigned char b)
+{
+    switch (state_) {
+    case 0:
+        state_ = b == kPreamble ? 1 : 0;
+        break;
+    case 1:
+        state_ = b == kPreamble ? 2 : 0;
+        break;
+    case 2: // a run of more than two FE is still the preamble
+        state_ = b == kPreamble ? 2 : 3;
+        break;
+    default:
+        if (b == address_)
+            heard_ = true;
+        state_ = b == kPreamble ? 1 : 0;
+        break;
+    }
 }
 
 } // namespace quelm::civ

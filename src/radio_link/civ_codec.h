@@ -5,8 +5,9 @@
 //
 // Values that do not fit their field are clamped to the nearest value the field
 // can carry (a frequency to 0 .. 9,999,999.999 kHz, a level to 0 .. 9999, a
-// plain byte to 0 .. 255, a channel to 0 .. 9999, a tone to 0 .. 99,999.9 Hz),
-// so no frame ever carries a nibble above 9 or a byte out of range.
+// plain data byte to 0 .. F9, a channel to 0 .. 9999, a tone to 0 .. 99,999.9 Hz),
+// so no frame ever carries a nibble above 9, a byte out of range, or one of the
+// line's marks FA .. FF as a data byte (a text field has its FD made a blank).
 
 #include <array>
 #include <cstdint>
@@ -104,5 +105,21 @@ Decoded decodeFrame(std::span<const unsigned char> bytes, int endPos, int radioA
 // A BCD field read most significant byte first; nibbles above 9 count as they are.
 // nullopt when the value leaves the signed 32-bit range.
 std::optional<std::int32_t> bcdField(std::span<const unsigned char> bytes, std::span<const int> positions);
+
+// Watches a stream of received bytes, fed one at a time, for the head of a frame
+// sent by `radioAddress` (FE FE, any destination, that address): whether the
+// radio has said anything at all. The echo of the program's own frames (source
+// E0) does not count. Keeps three bytes of state, whatever the stream's length.
+class SourceWatch {
+public:
+    explicit SourceWatch(int radioAddress) : address_(radioAddress) {}
+    void feed(unsigned char b);
+    bool heard() const { return heard_; }
+
+private:
+    int address_;
+    int state_ = 0; // 0 nothing, 1 FE, 2 FE FE, 3 FE FE destination
+    bool heard_ = false;
+};
 
 } // namespace quelm::civ

@@ -116,13 +116,21 @@ std::optional<QString> RadioLink::takeArrivedFrame()
     const int waiting = port_.inBufferCount();
     if (waiting <= 0) {
         partialSince_.reset();
+        partialRestarted_ = false;
         return std::nullopt;
     }
     const QByteArray head = port_.peekInput(std::min(waiting, kFrameSlots));
     const bool whole = head.contains(static_cast<char>(civ::kEndOfFrame)) || head.size() >= kFrameSlots;
     if (!whole) {
-        if (!partialSince_ || seenAfresh)
+        // Seen afresh after a long gap, a frame gets its CmdDelay from now; but
+        // only once, or looks that all come late would never take it and the
+        // frames behind it would wait for good.
+        if (!partialSince_) {
             partialSince_ = now;
+        } else if (seenAfresh && !partialRestarted_) {
+            partialSince_ = now;
+            partialRestarted_ = true;
+        }
         if (std::fabs(now - *partialSince_) < cmdDelay_)
             return std::nullopt;
     }
@@ -134,6 +142,7 @@ QString RadioLink::readFrame(double maxWait)
 {
     // Whatever frame takeArrivedFrame saw arriving is taken now.
     partialSince_.reset();
+    partialRestarted_ = false;
     std::array<unsigned char, kFrameSlots> bytes{};
     int count = 0;
     int end = -1;

@@ -102,6 +102,7 @@ private:
     // window thread held elsewhere) a partial frame is seen afresh.
     std::optional<double> partialSince_;
     std::optional<double> lastLook_;
+    bool partialRestarted_ = false; // partialSince_ was set afresh once already
     bool mayBeKeyed_ = false;
 };
 

@@ -169,7 +169,9 @@ TEST(CivFrames, FunctionSwitchFrames)
         {"AGC", false, 1, "FE FE 56 E0 16 12 01 FD"}, // the explicit value wins
         {"AGC", true, 0, "FE FE 56 E0 16 12 00 FD"},
         {"nb", true, {}, "FE FE 56 E0 16 01 FD"},
-        {"AGC", true, 300, "FE FE 56 E0 16 12 FF FD"},
+        {"AGC", true, 300, "FE FE 56 E0 16 12 F9 FD"},
+        // FD would end the frame after "16 12", which the radio reads as an AGC query.
+        {"AGC", true, 253, "FE FE 56 E0 16 12 F9 FD"},
         {"AGC", true, -1, "FE FE 56 E0 16 12 00 FD"},
     };
     for (const auto& c : cases) {
@@ -189,7 +191,7 @@ TEST(CivFrames, RitHasNoFrame)
 TEST(CivFrames, KeyerFrames)
 {
     EXPECT_EQ(shown(readKeyerFrame(kRadio, 4)), shown(hex("FE FE 56 E0 1A 02 04 FD")));
-    EXPECT_EQ(shown(readKeyerFrame(kRadio, 300)), shown(hex("FE FE 56 E0 1A 02 FF FD")));
+    EXPECT_EQ(shown(readKeyerFrame(kRadio, 300)), shown(hex("FE FE 56 E0 1A 02 F9 FD")));
     EXPECT_EQ(shown(readKeyerFrame(kRadio, -2)), shown(hex("FE FE 56 E0 1A 02 00 FD")));
 
     const QByteArray text = QByteArray("CQ CQ DE IK0XYZ K").leftJustified(50, ' ');

@@ -23,71 +23,16 @@
 #include "platform/errors.h"
 #include "platform/serial_port_qt.h"
 #include "support/port_alias.h"
+#include "support/pty_pair.h"
 
 using namespace quelm;
+
+using testsupport::PtyPair;
 
 namespace {
 
 // The bytes cross the pseudo-terminal in the kernel, a little later than written.
 constexpr auto kCrossing = std::chrono::seconds(2);
-
-class PtyPair {
-public:
-    PtyPair()
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        const std::string alias = testsupport::uniquePortAlias();
-        if (::symlink(::ptsname(master_), alias.c_str()) == 0)
-            slave_ = QString::fromStdString(alias);
-    }
-    ~PtyPair()
-    {
-        closeMaster();
-        if (!slave_.isEmpty())
-            ::unlink(slave_.toStdString().c_str());
-    }
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
-
-    bool ok() const { return master_ >= 0 && !slave_.isEmpty(); }
-    const QString& slavePath() const { return slave_; }
-    int master() const { return master_; }
-
-    void send(const QByteArray& bytes) const
-    {
-        ASSERT_EQ(::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())), bytes.size());
-    }
-
-    // Reads what arrives within the crossing time, up to `count` bytes.
-    QByteArray receive(qsizetype count) const
-    {
-        QByteArray got;
-        const auto end = std::chrono::steady_clock::now() + kCrossing;
-        while (got.size() < count && std::chrono::steady_clock::now() < end) {
-            pollfd pfd{master_, POLLIN, 0};
-            if (::poll(&pfd, 1, 20) <= 0 || !(pfd.revents & POLLIN))
-                continue;
-            char buf[4096];
-            const auto n = ::read(master_, buf, sizeof buf);
-            if (n > 0)
-                got.append(buf, n);
-        }
-        return got;
-    }
-
-    void closeMaster()
-    {
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-    }
-
-private:
-    int master_ = -1;
-    QString slave_;
-};
 
 // Polls `count` until it reaches `want` or the crossing time is up; returns the last count.
 template <typename F>

@@ -138,3 +138,26 @@ TEST(MemorySettingsStore, KeepsTextsByApplicationSectionAndKey)
     EXPECT_FALSE(store.contains(kApp, QStringLiteral("LAST"), QStringLiteral("VFOB")));
     EXPECT_EQ(store.writes(), 1);
 }
+
+// A settings file that cannot be read as settings (zeros after a crash) would
+// refuse every write, so the state would never be saved again.
+TEST(IniSettingsStore, AnUnreadableFileIsKeptAsideAndWritingGoesOn)
+{
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.path());
+    QFile damaged(store.filePath(kApp));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(64, '\0'));
+    damaged.close();
+    EXPECT_EQ(store.getSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOA"), QStringLiteral("d")), "d");
+
+    store.saveSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOA"), QStringLiteral(" 14074"));
+    store.saveSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOB"), QStringLiteral(" 7050"));
+
+    IniSettingsStore reopened(dir.path());
+    EXPECT_EQ(reopened.getSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOA"), {}), " 14074");
+    EXPECT_EQ(reopened.getSetting(kApp, QStringLiteral("LAST"), QStringLiteral("VFOB"), {}), " 7050");
+    QFile kept(store.filePath(kApp) + QStringLiteral(".damaged"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray(64, '\0'));
+}

@@ -398,6 +398,21 @@ TEST_F(RadioLinkTest, TickReaderSeesAPartialFrameAfreshAfterALongGap)
     EXPECT_EQ(link.takeArrivedFrame(), QString("10:  7050000"));
 }
 
+TEST_F(RadioLinkTest, TickReaderTakesAPartialFrameEvenWhenEveryLookComesLate)
+{
+    // Ticks 150 ms apart (a loaded machine): each look is a long gap, yet a
+    // byte without end is taken, and the frame behind it is read.
+    port.queueInput(hex("00"));
+    QStringList taken;
+    for (int look = 0; look < 4; ++look) {
+        taken += tick(link);
+        clock.advance(0.15);
+    }
+    EXPECT_EQ(taken, QStringList{"00:"});
+    port.queueInput(hex("FE FE E0 56 FB FD"));
+    EXPECT_EQ(tick(link), QStringList{"01:"});
+}
+
 TEST_F(RadioLinkTest, TheWaitingReaderStillWaitsForTheEndByte)
 {
     // The drains of the transfers keep the wait: the rest 50 ms later is read.

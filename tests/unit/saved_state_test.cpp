@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "front_panel/saved_state.h"
 #include "support/locale_guard.h"
 #include "platform/fakes.h"
+#include "platform/settings_store.h"
 
 using namespace quelm;
 
@@ -171,6 +176,68 @@ TEST(SavedState, OutOfRangeAgcAndDuplexStayAsRead)
     readSavedState(store, st);
     EXPECT_EQ(st.AGCMode, 7);
     EXPECT_EQ(st.DuplexMode, -2);
+}
+
+// A whole number beyond int cannot be cast (undefined behaviour); an empty text
+// is none the program ever writes. Both are damaged: the key's default, and a note.
+TEST(SavedState, WholeNumbersBeyondIntAndEmptyNumbersAreDamaged)
+{
+    const struct {
+        const char* key;
+        const char* text;
+    } cases[] = {
+        {"VFOActive", "1e33"},       {"AGC", "3000000000"},       {"DUPLEX", "-3000000000"},
+        {"DUPLEX", "2147483647.5"}, // rounds to 2^31
+        {"AGC", "1e308"},            {"VFOActive", ""},           {"AGC", ""},
+        {"DUPLEX", ""},              {"VFOA", ""},                {"VFOStepB", ""},
+    };
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        put(store, c.key, c.text);
+        OperatingState st;
+        QStringList repairs;
+        readSavedState(store, st, &repairs);
+        const std::string label = std::string(c.key) + "=\"" + c.text + '"';
+        EXPECT_EQ(st.VFOActive, 0) << label;
+        EXPECT_EQ(st.AGCMode, 1) << label;
+        EXPECT_EQ(st.DuplexMode, 0) << label;
+        EXPECT_EQ(st.VFOQrg[0], 50110) << label;
+        EXPECT_EQ(st.VFOStep[1], 10) << label;
+        ASSERT_EQ(repairs.size(), 1) << label << ": " << repairs.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(repairs[0].contains(QString::fromLatin1(c.key))) << repairs[0].toStdString();
+    }
+}
+
+TEST(SavedState, TheLargestWholeNumbersStillRead)
+{
+    MemorySettingsStore store;
+    put(store, "AGC", "2147483647");
+    put(store, "DUPLEX", "-2147483648");
+    OperatingState st;
+    QStringList repairs;
+    readSavedState(store, st, &repairs);
+    EXPECT_EQ(st.AGCMode, 2147483647);
+    EXPECT_EQ(st.DuplexMode, -2147483648LL);
+    EXPECT_TRUE(repairs.isEmpty()) << repairs.join(QLatin1Char('|')).toStdString();
+}
+
+// The same through a hand-edited INI file: "AGC=" holds an empty text, which is
+// not the same as a key that is not there.
+TEST(SavedState, AnEmptyValueInTheIniFileIsDamagedAndAMissingOneIsNot)
+{
+    QTemporaryDir dir;
+    QFile f(QDir(dir.path()).filePath(QStringLiteral("Quelm.ini")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[LAST]\nAGC=\nDUPLEX=3000000000\nVFOB=7074\n");
+    f.close();
+    IniSettingsStore store(dir.path());
+    OperatingState st;
+    QStringList repairs;
+    readSavedState(store, st, &repairs);
+    EXPECT_EQ(st.AGCMode, 1);
+    EXPECT_EQ(st.DuplexMode, 0);
+    EXPECT_EQ(st.VFOQrg[1], 7074);
+    EXPECT_EQ(repairs.size(), 2) << repairs.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

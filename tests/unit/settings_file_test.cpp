@@ -129,6 +129,20 @@ TEST_F(SettingsFileTest, BadPortOrSpeedKeepsThePresetWithAMessage)
     }
 }
 
+// What the reader takes, the port must take too; a speed refused only when the
+// port opens would name no line of the file.
+TEST_F(SettingsFileTest, StopBitsThisSystemLacksAreRefusedAtTheLine)
+{
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows has 1.5 stop bits";
+#endif
+    const SettingsFile s = read("[COMM]\r\nspeed 9600,n,8,1\r\nspeed 9600,n,8,1.5\r\n");
+    EXPECT_EQ(s.speed, QStringLiteral("9600,n,8,1"));
+    ASSERT_EQ(s.warnings.size(), 1);
+    EXPECT_TRUE(s.warnings[0].contains(QStringLiteral("line 3"))) << s.warnings[0].toStdString();
+    EXPECT_TRUE(s.warnings[0].contains(QStringLiteral("1.5 stop bits"))) << s.warnings[0].toStdString();
+}
+
 TEST_F(SettingsFileTest, CQLinesUseFieldTwoTwiceAndFieldThree)
 {
     const SettingsFile s = read("[CQ]\r\n1,cq.wav,5\r\n\r\nonly\r\n");

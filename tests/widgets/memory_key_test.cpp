@@ -32,6 +32,7 @@ struct MemoryKeyFixture : ::testing::Test {
         q->cmPower_Click();
         ASSERT_TRUE(isOn(q->st.PowerOn));
         f.fake.serial.clearWrites();
+        f.fake.messages.warnings.clear(); // the fake port gave the push no answer: the no-radio message
     }
 
     // The editor's current sheet, which is the radio bank after a plain load.
