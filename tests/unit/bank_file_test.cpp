@@ -166,6 +166,28 @@ TEST(BankFiles, AUserBankComesBackPacked)
     EXPECT_TRUE(back.notes.isEmpty());
 }
 
+TEST(BankFiles, ANumberTooBigForPlainDigitsComesBackFromItsOwnFile)
+{
+    // From 1E+15 up a number cell's text is its exponent form; the file the
+    // program writes must read back with the number in it, not an empty cell.
+    const QByteArray damaged("far,99999999999999999999,USB\r\nnear,-1234567890123456789,CW\r\n");
+    const bank::Contents first = bank::readBank(damaged, 3, 150);
+    ASSERT_TRUE(first.notes.isEmpty());
+    const auto textOf = [&first](int r, int c) {
+        const bool inSheet = r <= int(first.rows.size()) && c <= 3;
+        return inSheet ? cellText(first.rows[std::size_t(r - 1)][std::size_t(c - 1)]).trimmed() : QString();
+    };
+    const QByteArray written = bank::writeBank("b", textOf);
+    ASSERT_EQ(written, QByteArray("far,1E+20,USB\r\nnear,-1.23456789012346E+18,CW\r\n"));
+
+    const bank::Contents back = bank::readBank(written, 3, 150);
+    EXPECT_TRUE(back.notes.isEmpty()) << back.notes.join(" / ").toStdString();
+    EXPECT_EQ(shown(back.rows), shown(std::vector<Row>{{t("far"), n(1e20), t("USB")},
+                                                        {t("near"), n(-1.23456789012346e18), t("CW")}}));
+    // Only the writer's own form: other exponent texts stay what they were.
+    EXPECT_EQ(bank::readBank("x,1e5,\r\ny,1E5,\r\nz,E+20,\r\nw,inf,\r\n", 3, 150).notes.size(), 4);
+}
+
 // ---- Replacing a file on disk
 
 namespace {
