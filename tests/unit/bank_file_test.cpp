@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -291,4 +292,26 @@ TEST(DiskFolder, NamesTheFileSystemRefusesAndAVanishedFolderFailCleanly)
     EXPECT_FALSE(gone.replace("MEM_a.ini", "a\r\n", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(gone.read("MEM_a.ini", &error).has_value());
+}
+
+TEST(DiskFolder, ASpecialFileNamedAsABankIsRefusedAtOnce)
+{
+    // A pipe or a device under a bank file's name would hold the read, and the
+    // memory editor with it, for as long as nothing writes to it.
+    QTemporaryDir dir;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("MEM_pipe.ini")).constData(), 0600), 0);
+    DiskFolder folder(dir.path());
+    ASSERT_TRUE(folder.fileNames().contains("MEM_pipe.ini"));
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5); // a read that waits ends the child with SIGALRM
+        QString error;
+        const bool refused = !folder.read("MEM_pipe.ini", &error).has_value() && !error.isEmpty();
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "the read waited on the pipe" : "the read did not refuse the pipe");
 }
