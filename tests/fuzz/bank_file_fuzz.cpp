@@ -31,6 +31,9 @@ using namespace quelm;
 
 namespace {
 
+// File names up to 255 bytes, less the suffix of the file saved beside.
+constexpr int kLongestName = 240;
+
 QString programFile(const QString& name)
 {
     return QDir(fuzzing::rig().fake.folder.path()).filePath(name);
@@ -43,6 +46,11 @@ QString storable(QString name)
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         name += QLatin1Char('_');
     return name;
+}
+
+QString mainFile(std::uint8_t flags)
+{
+    return bank::fileName(flags & 1 ? bank::kRadioBank : QStringLiteral("fuzz"));
 }
 
 std::map<QString, QByteArray> filesOf(fuzzing::Input& in, std::uint8_t flags)
@@ -58,7 +66,7 @@ std::map<QString, QByteArray> filesOf(fuzzing::Input& in, std::uint8_t flags)
         if (!name.isEmpty() && name != QLatin1String("quelm.ini"))
             files[name] = contents;
     }
-    files[bank::fileName(flags & 1 ? bank::kRadioBank : QStringLiteral("fuzz"))] = in.rest();
+    files[mainFile(flags)] = in.rest();
     return files;
 }
 
@@ -213,7 +221,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::map<QString, QByteArray> files = filesOf(in, flags);
 
     // The reader alone, for both layouts.
-    const QByteArray& main = files.rbegin()->second;
+    const QByteArray& main = files.at(mainFile(flags));
     for (const QString& layout : {bank::kRadioBank, QStringLiteral("fuzz")}) {
         const bank::Contents c = bank::readBank(main, bank::columnsOf(layout), bank::rowsOf(layout));
         fuzzing::check(c.rows.size() <= std::size_t(bank::rowsOf(layout)), "more rows than the sheet has");
@@ -233,8 +241,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     removeBankFiles();
     std::map<QString, QByteArray> onDisk;
     for (const auto& [name, bytes] : files) {
+        // A name too long to save beside (the new file is written under the
+        // name and a suffix first) can only fail to save, with a message.
+        if (QFile::encodeName(name).size() > kLongestName)
+            continue;
         QFile file(programFile(name));
-        // A name the file system refuses (too long) is simply not there.
         if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
             onDisk[name] = bytes;
     }
