@@ -115,11 +115,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     // No sound server: every file stops at the sound output, never reaches a card.
     qputenv("PULSE_SERVER", "unix:/nonexistent/quelm-fuzz");
-    static int argc = 1;
-    static char name[] = "quelm_fuzz";
-    static char* argv[] = {name, nullptr};
     if (!application())
-        application() = new QCoreApplication(argc, argv);
+        application() = fuzzing::newApplication<QCoreApplication>();
     return 0;
 }
 

@@ -23,11 +23,8 @@ inline void startWidgets()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "quelm_fuzz";
-    static char* argv[] = {name, nullptr};
     if (!application())
-        application() = new QApplication(argc, argv);
+        application() = newApplication<QApplication>();
 }
 
 inline QuelmFixture*& rigHolder()
