@@ -1,6 +1,10 @@
 #include "memory_editor/bank_file.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include <QRegularExpression>
 
 #include "platform/conversions.h"
 #include "window_support/module1.h"
@@ -49,6 +53,28 @@ QString fieldText(QString text)
     return text;
 }
 
+// A number field: a plain decimal number, or the exponent form a number cell's
+// text takes from 1E+15 up ("1E+20", "-1.23456789012346E+18"), so that such a
+// number in a file the program wrote reads back. The largest number's text lies
+// just past the largest number: it reads as that number again.
+std::optional<double> numberField(const QString& field)
+{
+    if (const std::optional<double> n = conv::plainNumber(field))
+        return n;
+    static const QRegularExpression written(QStringLiteral("^ *([-+]?)([0-9]+(\\.[0-9]+)?E\\+[0-9]+) *$"));
+    const QRegularExpressionMatch m = written.match(field);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QByteArray magnitude = m.captured(2).toLatin1();
+    double n = 0;
+    const auto r = std::from_chars(magnitude.constData(), magnitude.constData() + magnitude.size(), n);
+    if (r.ec == std::errc::result_out_of_range)
+        n = std::numeric_limits<double>::max();
+    else if (r.ec != std::errc() || r.ptr != magnitude.constData() + magnitude.size())
+        return std::nullopt;
+    return m.captured(1) == QLatin1String("-") ? -n : n;
+}
+
 } // namespace
 
 QString fileName(const QString& bank) { return kBankPrefix + bank + kSuffix; }
@@ -85,7 +111,7 @@ Contents readBank(const QByteArray& bytes, int columns, int maxRows)
             if (field.isEmpty())
                 continue;
             if (c == 2 || c == 5) {
-                if (const std::optional<double> n = conv::plainNumber(field))
+                if (const std::optional<double> n = numberField(field))
                     row[static_cast<std::size_t>(c - 1)] = *n;
                 else
                     out.notes << QStringLiteral("line %1: field %2 %3 is not a number; the cell stays empty")

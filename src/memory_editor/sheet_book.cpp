@@ -223,12 +223,16 @@ void SheetBook::showSheet(int sheet)
         disconnect(view_->model(), nullptr, this, nullptr);
     }
     view_->setModel(s);
-    if (QItemSelectionModel* own = selectionOf(s); own && view_->selectionModel() != own) {
-        QItemSelectionModel* made = view_->selectionModel();
+    if (QItemSelectionModel* own = selectionOf(s); own && view_->selectionModel() != own)
         view_->setSelectionModel(own);
-        if (made && made != own)
-            made->deleteLater();
-    }
+    // Each model set on the view makes it and its two headings a selection of
+    // their own (an empty view too), which only goes with its model: the sheets
+    // keep theirs, so these would pile up for as long as the editor is used.
+    for (QObject* maker : {static_cast<QObject*>(view_), static_cast<QObject*>(view_->horizontalHeader()),
+                           static_cast<QObject*>(view_->verticalHeader())})
+        for (QItemSelectionModel* made : maker->findChildren<QItemSelectionModel*>(Qt::FindDirectChildrenOnly))
+            if (made != view_->selectionModel())
+                made->deleteLater();
     connect(s, &SheetModel::layoutChangedByFormat, this, &SheetBook::applyWidths);
     connect(s, &QAbstractItemModel::modelReset, this, &SheetBook::applyWidths);
     applyWidths();

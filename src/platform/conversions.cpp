@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include <QLocale>
 
@@ -146,8 +147,12 @@ double decimalReader(QStringView text)
         ++first;
     double magnitude = 0.0;
     const auto result = std::from_chars(first, number.data() + number.size(), magnitude);
-    if (result.ec == std::errc::result_out_of_range)
-        magnitude = std::numeric_limits<double>::max(); // a runaway digit string stays finite
+    if (result.ec == std::errc::result_out_of_range) {
+        // A runaway digit string stays finite; one too small for a double is 0.
+        const std::string_view digits(first, number.data() + number.size());
+        const bool tooBig = digits.substr(0, digits.find('.')).find_first_not_of('0') != std::string_view::npos;
+        magnitude = tooBig ? std::numeric_limits<double>::max() : 0.0;
+    }
     return number[0] == '-' ? -magnitude : magnitude;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace quelm {
@@ -13,7 +14,15 @@ QStringList DiskFolder::fileNames()
 
 std::optional<QByteArray> DiskFolder::read(const QString& name, QString* error)
 {
-    QFile f(QDir(path_).filePath(name));
+    const QString path = QDir(path_).filePath(name);
+    // Opening a pipe waits for a writer, and a device may never end: only a
+    // plain file (or a link to one) is read.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("it is no plain file");
+        return std::nullopt;
+    }
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error)
             *error = f.errorString();

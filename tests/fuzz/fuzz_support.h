@@ -40,6 +40,17 @@ private:
     std::size_t pos_ = 0;
 };
 
+// The application object of a target (QCoreApplication, or QApplication for
+// the targets with widgets), made once; the replay ends it before it returns.
+template <typename App>
+App* newApplication()
+{
+    static int argc = 1;
+    static char name[] = "quelm_fuzz";
+    static char* argv[] = {name, nullptr};
+    return new App(argc, argv);
+}
+
 [[noreturn]] inline void fail(const char* what, const QString& detail = {})
 {
     std::fprintf(stderr, "fuzz check failed: %s %s\n", what, detail.toLocal8Bit().constData());

@@ -5,71 +5,20 @@
 
 #include <cmath>
 
-#include <QApplication>
 #include <QLocale>
 
 #include "front_panel/quelm.h"
 #include "front_panel/saved_state.h"
 #include "platform/conversions.h"
-#include "fuzz_support.h"
-#include "support/quelm_fixture.h"
+#include "window_rig.h"
 
 namespace fuzzing {
-
-// Held by plain pointers that nothing deletes at exit (an application ended
-// after Qt's own globals crashes); the replay ends both in order before it
-// returns, so that Qt frees its font caches with the application.
-inline QApplication*& application()
-{
-    static QApplication* app = nullptr;
-    return app;
-}
-
-inline void startWidgets()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "quelm_fuzz";
-    static char* argv[] = {name, nullptr};
-    if (!application())
-        application() = new QApplication(argc, argv);
-}
 
 // A point or a comma as the decimal separator, as the input's first byte says.
 inline void pickLocale(std::uint8_t b)
 {
     QLocale::setDefault(b & 1 ? QLocale(QLocale::German, QLocale::Germany)
                               : QLocale(QLocale::English, QLocale::UnitedStates));
-}
-
-inline QuelmFixture*& rigHolder()
-{
-    static QuelmFixture* f = nullptr;
-    return f;
-}
-
-// One window on the fake platform for the whole run, loaded once.
-inline QuelmFixture& rig()
-{
-    QuelmFixture*& f = rigHolder();
-    if (!f) {
-        f = new QuelmFixture();
-        check(f->load(), "the window does not load");
-    }
-    return *f;
-}
-
-inline void checkFrames(const quelm::FakeSerialPort& port)
-{
-    for (const auto& w : port.writes()) {
-        const QByteArray& b = w.bytes;
-        check(b.size() >= 6 && b.startsWith(QByteArray("\xFE\xFE\x56\xE0", 4)) && b.endsWith('\xFD'),
-              "a frame that is not FE FE 56 E0 .. FD:", QString::fromLatin1(b.toHex(' ')));
-        for (qsizetype i = 4; i + 1 < b.size(); ++i)
-            check(static_cast<unsigned char>(b[i]) < 0xFA, "a frame body byte the radio reads as a frame mark:",
-                  QString::fromLatin1(b.toHex(' ')));
-    }
 }
 
 inline void pushThroughThePowerKey(const quelm::OperatingState& read)
@@ -131,21 +80,3 @@ inline void checkSavedState(quelm::SettingsStore& store)
 }
 
 } // namespace fuzzing
-
-// Each target that includes this header is a program of its own: the widgets
-// and the window are built once, before the first input, so they are no leak of one.
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzzing::startWidgets();
-    fuzzing::rig();
-    return 0;
-}
-
-// Called by the replay at its end: the window, then the application.
-extern "C" void QuelmFuzzTeardown()
-{
-    delete fuzzing::rigHolder();
-    fuzzing::rigHolder() = nullptr;
-    delete fuzzing::application();
-    fuzzing::application() = nullptr;
-}

@@ -3,6 +3,7 @@
 // selections and the mouse notifications.
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -345,6 +346,38 @@ TEST_F(Book, EachSheetKeepsItsOwnCellsAndSelection)
     EXPECT_EQ(book.currentSheet(), 1);
     EXPECT_EQ(book.selection(), (SheetBook::Selection{2, 1, 3, 1}));
     EXPECT_EQ(sheet().text(1, 1), QStringLiteral("first"));
+}
+
+TEST_F(Book, SwitchingAndResettingSheetsLeavesNoSelectionsBehind)
+{
+    // Every sheet shown makes the view a new selection of its own, and its two
+    // headings one each; an editor opened and closed all session long, its
+    // sheets turned over and over, must not pile them up.
+    const auto selections = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return book.findChildren<QItemSelectionModel*>().size();
+    };
+    book.insertSheets(2, 2);
+    book.setCurrentSheet(2);
+    const qsizetype settled = selections();
+    for (int i = 0; i < 20; ++i) {
+        book.setCurrentSheet(1 + i % 3);
+        book.deleteSheet(3);
+        book.insertSheets(3, 1);
+    }
+    for (int i = 0; i < 20; ++i) {
+        book.reset();
+        book.insertSheets(2, 2);
+        book.setCurrentSheet(3);
+    }
+    EXPECT_EQ(selections(), settled);
+    // Each sheet keeps its own selection through all that.
+    book.current()->setMaxCol(3);
+    book.current()->setMaxRow(10);
+    book.select(2, 1, 2, 1);
+    book.setCurrentSheet(1);
+    book.setCurrentSheet(3);
+    EXPECT_EQ(book.selection(), (SheetBook::Selection{2, 1, 2, 1}));
 }
 
 // ---- Selection and notifications

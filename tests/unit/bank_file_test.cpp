@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -166,6 +167,28 @@ TEST(BankFiles, AUserBankComesBackPacked)
     EXPECT_TRUE(back.notes.isEmpty());
 }
 
+TEST(BankFiles, ANumberTooBigForPlainDigitsComesBackFromItsOwnFile)
+{
+    // From 1E+15 up a number cell's text is its exponent form; the file the
+    // program writes must read back with the number in it, not an empty cell.
+    const QByteArray damaged("far,99999999999999999999,USB\r\nnear,-1234567890123456789,CW\r\n");
+    const bank::Contents first = bank::readBank(damaged, 3, 150);
+    ASSERT_TRUE(first.notes.isEmpty());
+    const auto textOf = [&first](int r, int c) {
+        const bool inSheet = r <= int(first.rows.size()) && c <= 3;
+        return inSheet ? cellText(first.rows[std::size_t(r - 1)][std::size_t(c - 1)]).trimmed() : QString();
+    };
+    const QByteArray written = bank::writeBank("b", textOf);
+    ASSERT_EQ(written, QByteArray("far,1E+20,USB\r\nnear,-1.23456789012346E+18,CW\r\n"));
+
+    const bank::Contents back = bank::readBank(written, 3, 150);
+    EXPECT_TRUE(back.notes.isEmpty()) << back.notes.join(" / ").toStdString();
+    EXPECT_EQ(shown(back.rows), shown(std::vector<Row>{{t("far"), n(1e20), t("USB")},
+                                                        {t("near"), n(-1.23456789012346e18), t("CW")}}));
+    // Only the writer's own form: other exponent texts stay what they were.
+    EXPECT_EQ(bank::readBank("x,1e5,\r\ny,1E5,\r\nz,E+20,\r\nw,inf,\r\n", 3, 150).notes.size(), 4);
+}
+
 // ---- Replacing a file on disk
 
 namespace {
@@ -269,4 +292,26 @@ TEST(DiskFolder, NamesTheFileSystemRefusesAndAVanishedFolderFailCleanly)
     EXPECT_FALSE(gone.replace("MEM_a.ini", "a\r\n", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(gone.read("MEM_a.ini", &error).has_value());
+}
+
+TEST(DiskFolder, ASpecialFileNamedAsABankIsRefusedAtOnce)
+{
+    // A pipe or a device under a bank file's name would hold the read, and the
+    // memory editor with it, for as long as nothing writes to it.
+    QTemporaryDir dir;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("MEM_pipe.ini")).constData(), 0600), 0);
+    DiskFolder folder(dir.path());
+    ASSERT_TRUE(folder.fileNames().contains("MEM_pipe.ini"));
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5); // a read that waits ends the child with SIGALRM
+        QString error;
+        const bool refused = !folder.read("MEM_pipe.ini", &error).has_value() && !error.isEmpty();
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "the read waited on the pipe" : "the read did not refuse the pipe");
 }

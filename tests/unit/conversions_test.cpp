@@ -57,6 +57,11 @@ TEST(DecimalReader, IsCorrectlyRoundedAndStaysFinite)
     EXPECT_TRUE(std::isfinite(conv::decimalReader(huge)));
     EXPECT_TRUE(std::isfinite(conv::decimalReader(QLatin1Char('-') + huge)));
     EXPECT_LT(conv::decimalReader(QLatin1Char('-') + huge), 0);
+    // Too small for a double is 0, not the largest number.
+    const QString tiny = QStringLiteral("0.") + QString(400, QLatin1Char('0')) + QLatin1Char('1');
+    EXPECT_EQ(conv::decimalReader(tiny), 0.0);
+    EXPECT_EQ(conv::decimalReader(QLatin1Char('-') + tiny), 0.0);
+    EXPECT_EQ(conv::plainNumber(tiny), 0.0);
 }
 
 TEST(DecimalReader, IgnoresTheUsersDecimalComma)

@@ -3,12 +3,17 @@
 // power key, closing the window and a serial failure each send receive while
 // the port can still take it, and always end with TXOn false and the lamps
 // showing receive. A receive that could not go out goes first at the next opening.
+// SIGTERM with the transmit key on closes the window in receive.
 
+#include <csignal>
 #include <functional>
 #include <string>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
+#include "app/stop_signals.h"
 #include "support/powered_panel.h"
 
 using namespace quelm;
@@ -17,6 +22,7 @@ using namespace testframes;
 namespace {
 
 const QByteArray kReceive = sent({0x1C, 0x00, 0x00});
+const QByteArray kTransmit = sent({0x1C, 0x00, 0x01});
 
 struct KeyedBy {
     const char* name;
@@ -141,4 +147,30 @@ TEST_F(TransmitterSafety, AReceiveThatCouldNotGoOutIsTheFirstFrameOfTheNextOpeni
     f.fake.serial.clearWrites();
     q->cmPower_Click();
     EXPECT_EQ(f.fake.serial.writes().size(), 15u);
+}
+
+TEST_F(TransmitterSafety, ASigtermWithTheTransmitKeyOnClosesTheWindowInReceive)
+{
+    q->show();
+    powerOn();
+    q->cmTX_Click();
+    ASSERT_EQ(frames(), std::vector<std::string>{shown(kTransmit)});
+    // As the program's own watcher does: closed as the exit key closes it.
+    bool stopped = false;
+    StopSignals watch([&](int signal) {
+        stopped = true;
+        q->cmExit_Click();
+        QCoreApplication::exit(128 + signal);
+    });
+
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, 2000));
+
+    // Receive went out while the port could still take it, and nothing after.
+    EXPECT_EQ(frames(), (std::vector<std::string>{shown(kTransmit), shown(kReceive)}));
+    EXPECT_FALSE(f.fake.serial.portOpen());
+    EXPECT_FALSE(q->link.mayBeKeyed());
+    EXPECT_EQ(q->st.TXOn, kFalse);
+    EXPECT_TRUE(q->LCDTX->isHidden());
+    EXPECT_FALSE(q->isVisible());
 }
