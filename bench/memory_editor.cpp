@@ -21,6 +21,7 @@
 #include "simulator/radio_simulator.h"
 #include "support/fake_platform.h"
 #include "support/live_program.h"
+#include "bench_setup.h"
 
 using namespace quelm;
 using testsupport::LiveProgram;
@@ -154,9 +155,7 @@ BENCHMARK(BM_RetrieveFromTheRadio)->Arg(9600)->Arg(19200)->Iterations(2)->Unit(b
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    quelm::bench::prepareWindowBench();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -32,6 +32,7 @@
 #include "front_panel/quelm.h"
 #include "simulator/radio_simulator.h"
 #include "support/live_program.h"
+#include "bench_setup.h"
 
 using namespace quelm;
 using testsupport::serveFor;
@@ -171,9 +172,7 @@ void runRate(int baud, double seconds)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    quelm::bench::prepareWindowBench();
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 3.0;
     for (int baud : {9600, 19200})

@@ -60,6 +60,7 @@
 #include "platform/waits.h"
 #include "platform/wave_device.h"
 #include "simulator/radio_simulator.h"
+#include "bench_setup.h"
 
 using namespace quelm;
 using Steady = std::chrono::steady_clock;
@@ -443,9 +444,7 @@ void runBaud(TimedApplication& app, int baud, double seconds, double idleSeconds
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    quelm::bench::prepareWindowBench();
     TimedApplication app(argc, argv);
     const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 5.0;
     const double idleSeconds = argc > 2 ? std::atof(argv[2]) : 20.0;
