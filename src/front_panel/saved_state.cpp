@@ -109,6 +109,11 @@ std::optional<double> readStoredNumber(const QString& text)
 void readSavedState(SettingsStore& store, OperatingState& st, QStringList* repairs)
 {
     LastReader r(store, repairs);
+    const QString unreadable = store.unreadableFile(kApp);
+    if (!unreadable.isEmpty())
+        r.repair(QStringLiteral("The settings file %1 cannot be read, so every saved setting starts from its "
+                                "default. The file is kept as %1.damaged when the settings are next saved.")
+                     .arg(unreadable));
     int active = r.whole("VFOActive", 0);
     if (active != 0 && active != 1) {
         r.repair(QStringLiteral("The saved VFO choice %1 is neither 0 (VFO A) nor 1 (VFO B); VFO A is used.")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include <QString>
 
 namespace quelm {
@@ -13,6 +15,10 @@ public:
                                const QString& defaultValue) = 0;
     virtual void saveSetting(const QString& app, const QString& section, const QString& key,
                              const QString& value) = 0;
+    // The file behind an application's settings when it is there but cannot be
+    // read as settings (all its values then read as their defaults); empty when
+    // it reads well, is absent, or the store keeps no file.
+    virtual QString unreadableFile(const QString& /*app*/) { return {}; }
 };
 
 // An INI file per application in a folder (the user's configuration folder in
@@ -27,11 +33,17 @@ public:
                        const QString& defaultValue) override;
     void saveSetting(const QString& app, const QString& section, const QString& key,
                      const QString& value) override;
+    QString unreadableFile(const QString& app) override;
     QString filePath(const QString& app) const;
 
 private:
-    static void setAsideIfDamaged(const QString& path);
+    bool isDamaged(const QString& path);
+    void setAsideIfDamaged(const QString& path);
     QString folder_;
+    // Whether each file could be read the first time this store touched it.
+    // Asked once: later the settings layer answers from its cache of the parsed
+    // file and no longer reports a damaged one.
+    std::map<QString, bool> damaged_;
 };
 
 } // namespace quelm

@@ -240,4 +240,37 @@ TEST(SavedState, AnEmptyValueInTheIniFileIsDamagedAndAMissingOneIsNot)
     EXPECT_EQ(repairs.size(), 2) << repairs.join(QLatin1Char('|')).toStdString();
 }
 
+TEST(SavedState, AnUnreadableSettingsFileIsToldOnceAndSetAsideAtTheNextSave)
+{
+    // A file cut short or zeroed by a crash reads as nothing at all: the
+    // operator hears of it once, not key by key, and the next save keeps it.
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.path());
+    QFile f(store.filePath(kApp));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(64, '\0'));
+    f.close();
+    OperatingState st;
+    QStringList repairs;
+    readSavedState(store, st, &repairs);
+    ASSERT_EQ(repairs.size(), 1) << repairs.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(repairs[0].contains(store.filePath(kApp) + QStringLiteral(".damaged"))) << repairs[0].toStdString();
+    EXPECT_EQ(st.VFOQrg[0], 50110);
+
+    writeSavedState(store, st);
+    EXPECT_TRUE(QFile::exists(store.filePath(kApp) + QStringLiteral(".damaged")));
+    repairs.clear();
+    readSavedState(store, st, &repairs);
+    EXPECT_TRUE(repairs.isEmpty()) << repairs.join(QLatin1Char('|')).toStdString();
+}
+
+TEST(SavedState, AnAbsentOrWellFormedSettingsFileIsNotUnreadable)
+{
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.path());
+    EXPECT_TRUE(store.unreadableFile(kApp).isEmpty());
+    store.saveSetting(kApp, kLast, QStringLiteral("VFOA"), QStringLiteral(" 7074"));
+    EXPECT_TRUE(store.unreadableFile(kApp).isEmpty());
+}
+
 } // namespace
