@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of tests/fuzz with clang and runs each for a while.
 #   scripts/fuzz.sh [seconds]     each target for that long (default 60)
-# At most FUZZ_PARALLEL (3) targets run at a time; FUZZ_BUILD_DIR (build-fuzz)
+# FUZZ_TARGETS ("a b") runs only the targets named. At most FUZZ_PARALLEL (3)
+# targets run at a time; FUZZ_BUILD_DIR (build-fuzz)
 # holds the build, the corpus each run grows and the raw findings. A finding is
 # copied into tests/fuzz/corpus/<target>/ as finding-<hash>, so it is kept and
 # the ordinary test suite replays it from then on. Prints, per target: run
@@ -22,8 +23,15 @@ fi
 targets=()
 for f in tests/fuzz/*_fuzz.cpp; do
   t="$(basename "$f" _fuzz.cpp)"
+  if [ -n "${FUZZ_TARGETS:-}" ] && [[ " $FUZZ_TARGETS " != *" $t "* ]]; then
+    continue
+  fi
   targets+=("$t")
 done
+if [ "${#targets[@]}" -eq 0 ]; then
+  echo "fuzz.sh: no target named in FUZZ_TARGETS ($FUZZ_TARGETS)" >&2
+  exit 1
+fi
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUELM_FUZZ=ON -DQUELM_BUILD_TESTS=OFF -DQUELM_BUILD_BENCH=OFF >/dev/null
