@@ -22,15 +22,7 @@ for p in "$program" "$sim"; do
     fi
 done
 
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-    [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cp "$program" "$work/quelm"
-cp "$here/quelm.ini" "$work/quelm.ini"
+source "$here/scripts/picture_folder.sh"
 
 # The banks: the radio's channels and a user bank.
 printf '%s\r\n' \
@@ -63,8 +55,6 @@ Y=5250
 W=12000
 H=5700
 INI
-
-cp "$here/scripts/xtest.py" "$work/xtest.py"
 
 link="$work/ic746"
 sed -i -e "s|^port .*|port $link|" "$work/quelm.ini"

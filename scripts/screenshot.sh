@@ -18,19 +18,7 @@ if [[ ! -x "$program" ]]; then
     exit 1
 fi
 
-# A program folder and a settings store of their own, so that a screenshot
-# neither reads nor moves the user's saved state and window placement.
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-    [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cp "$program" "$work/quelm"
-cp "$here/quelm.ini" "$work/quelm.ini"
-
-cp "$here/scripts/xtest.py" "$work/xtest.py"
+source "$here/scripts/picture_folder.sh"
 
 shoot() { # program-folder picture [click]
     XDG_CONFIG_HOME="$work/config" HOME="$work" QT_QPA_PLATFORM=xcb \
