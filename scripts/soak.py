@@ -757,6 +757,11 @@ class Soak:
               % (f["link openings"], f["messages dismissed"], len(self.log.frames)))
         print("soak: CPU %.1f %%, memory when the faults began %.1f MB, after %.0f s %.1f MB, at the end %.1f MB, "
               "peak %.1f MB" % (cpu, self.rss[0][1], first, base, end, max(mb for _, mb in self.rss)))
+        by_minute = []
+        for t, mb in self.rss:
+            if t >= 60.0 * len(by_minute):
+                by_minute.append("%.1f" % mb)
+        print("soak: memory at each minute of the faults (MB): " + " ".join(by_minute))
         print("soak: ended with the transmit key on and SIGTERM; simulator afterwards: " + status)
         for problem in self.failures:
             print("soak: FAILED: " + problem)
