@@ -8,10 +8,11 @@ in turn and keeps clicking. A private sound server with a null sink and source
 caller call; without one the CQ key is left out. The run ends with the transmit
 key on and SIGTERM to the program. Fails when the program crashes, a click puts
 no frame on the line within a second while the link is up, a key that opens a
-window opens none, the program does not end on SIGTERM, the simulator is left
-transmitting, or the program's memory grows by more than SOAK_MAX_GROWTH_MB
-after the first minute of the faults (a third of them for runs shorter than
-three minutes). Prints the figures.
+window opens none, the menu key's panels cannot be told apart on the screen,
+no CQ call is made though a sound server is there, the program does not end on
+SIGTERM, the simulator is left transmitting, or the program's memory grows by
+more than SOAK_MAX_GROWTH_MB after the first minute of the faults (a third of
+them for runs shorter than three minutes). Prints the figures.
 
 usage: soak.py BUILD_DIR SECONDS
 """
@@ -128,6 +129,7 @@ FAULTS = ["garbage", "corrupt", "drop", "split", "late", "foreign", "silent", "f
 FLOOD_HZ = [7050000, 14074000, 21074000, 28074000, 50110000]
 
 ANSWER_WITHIN = 1.0       # a click's frame must be on the line by then
+PANEL_WITHIN = 5.0        # the menu key's next panel must show by then
 PUSH_FRAMES = 15          # frames of the power key's state push
 MAX_GROWTH_MB = float(os.environ.get("SOAK_MAX_GROWTH_MB", "5"))
 
@@ -313,10 +315,12 @@ class SoundServer:
         r = subprocess.run(["pulseaudio", "-D", "-n", "--exit-idle-time=20", "--load=module-null-sink",
                             "--load=module-null-source", "--load=module-native-protocol-unix auth-anonymous=1"],
                            env=env, capture_output=True, text=True, timeout=30)
+        # The daemon answers once it is up; the socket may still come a little
+        # later on a loaded machine, and a sound server given up on too soon
+        # would quietly leave the CQ key out.
         socket = os.path.join(self.runtime, "pulse", "native")
-        for _ in range(100):
-            if r.returncode != 0 or os.path.exists(socket):
-                break
+        deadline = time.time() + 30
+        while r.returncode == 0 and not os.path.exists(socket) and time.time() < deadline:
             time.sleep(0.05)
         if r.returncode != 0 or not os.path.exists(socket):
             self.why = "pulseaudio did not start: " + (r.stdout + r.stderr).strip()[-300:]
@@ -508,35 +512,57 @@ class Soak:
         patch = pixels(self.program.window, *self.PANEL_PATCH)
         return ink(patch) if patch else None
 
+    def settled_ink(self, unlike=None):
+        """The patch's ink once it differs from `unlike` and two looks in a row
+        agree (a loaded machine paints late and in steps); None if it has not
+        settled so within PANEL_WITHIN seconds."""
+        deadline = time.time() + PANEL_WITHIN
+        last = None
+        while time.time() < deadline:
+            now = self.panel_ink()
+            if now is not None and now != unlike and now == last:
+                return now
+            last = now
+            time.sleep(0.1)
+        return None
+
     def learn_panels(self):
         """With the link just opened, no panel shows: the menu key brings the
-        recorder keys, then the satellite panel, then neither again."""
-        seen = []
+        recorder keys, then the satellite panel, then neither again. Each click
+        is waited out until the patch has changed, so a slow paint is no reason
+        to leave the panels' keys out; panels that still cannot be told apart
+        fail the soak."""
+        seen = [self.settled_ink()]
         for _ in range(3):
-            seen.append(self.panel_ink())
             self.program.click(*MENU)
-            time.sleep(0.3)
-        distinct = all(seen) and len({tuple(i) for i in seen}) == 3
-        self.panels = seen if distinct else None
+            seen.append(self.settled_ink(unlike=seen[-1]))
+        self.panels = seen[:3]
+        distinct = all(seen) and len({tuple(i) for i in seen[:3]}) == 3 and self.nearest(seen[3]) == "none"
         if not distinct:
-            print("soak: the panels of the menu key cannot be told apart on the screen; their keys are left out")
+            self.panels = None
+            self.failures.append("the panels of the menu key cannot be told apart on the screen "
+                                 "(each click waited out for %.0f s); their keys are left out" % PANEL_WITHIN)
+
+    def nearest(self, now):
+        distance = [sum(a != b for a, b in zip(now, ref)) for ref in self.panels]
+        return ("none", "rec", "sat")[distance.index(min(distance))]
 
     def panel_now(self):
         now = self.panel_ink()
         if not now or not self.panels:
             return None
-        distance = [sum(a != b for a, b in zip(now, ref)) for ref in self.panels]
-        return ("none", "rec", "sat")[distance.index(min(distance))]
+        return self.nearest(now)
 
     def show_panel(self, wanted):
         for _ in range(4):
             if self.program.dialogs():
                 self.figures["messages dismissed"] += self.program.dismiss_dialogs()
-            if self.panel_now() == wanted:
+            before = self.panel_ink()
+            if before and self.panels and self.nearest(before) == wanted:
                 return True
             self.program.click(*MENU)
-            time.sleep(0.3)
-        return False
+            self.settled_ink(unlike=before)
+        return self.panel_now() == wanted
 
     # ---- clicks
 
@@ -738,6 +764,8 @@ class Soak:
         if end - base > MAX_GROWTH_MB:
             self.failures.append("memory grew by %.1f MB after %.0f s (limit %.0f MB)"
                                  % (end - base, first, MAX_GROWTH_MB))
+        if self.with_sound and not self.figures["CQ calls"]:
+            self.failures.append("no CQ call was made, though a sound server was there")
         status = self.end_keyed() if not crashed else self.sim.control("status")
         if ", TX," in status or not status.startswith("ok"):
             self.failures.append("the transmitter is keyed at the end: " + status)

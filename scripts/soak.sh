@@ -6,9 +6,11 @@
 # the recorder and the CQ caller on a private sound server when pulseaudio is
 # there. It ends with the transmit key on and SIGTERM to the program. Fails on
 # a crash, a click that puts no frame on the line within a second while the
-# link is up, a window that does not open, a program that does not end on
-# SIGTERM, a keyed transmitter at the end, or memory growth of more than
-# SOAK_MAX_GROWTH_MB (5) after the first minute. Prints the figures.
+# link is up, a window that does not open, menu panels that cannot be told
+# apart on the screen, no CQ call though the sound server is there, a program
+# that does not end on SIGTERM, a keyed transmitter at the end, or memory
+# growth of more than SOAK_MAX_GROWTH_MB (5) after the first minute. Prints
+# the figures.
 #   scripts/soak.sh [seconds]      (default 60: how long the faults go on)
 # BUILD_DIR (build) holds the program and the simulator, built beforehand.
 # Needs xvfb-run, xdotool, ImageMagick's import and python3, and pulseaudio for
