@@ -130,6 +130,7 @@ TEST(BandBoxLive, ReportsGoOnBeingShownWhileTheBoxIsOpenAndNothingPilesUp)
     EXPECT_EQ(mostBoxes, 1);
     // About 125 reports came in while watching; the display followed them.
     EXPECT_GT(shownWhileOpen.size(), 40u);
-    // What waits in the port is at most the frames of the last tick or two.
-    EXPECT_LT(maxWaiting, 64);
+    // What waits in the port is a few ticks' frames (11 bytes each) on a busy
+    // machine, not the 125 reports of the watch piled up.
+    EXPECT_LT(maxWaiting, 20 * 11);
 }
