@@ -9,6 +9,8 @@
 # While it runs, lines written to $BUILD_DIR/demo/sim-control go to the
 # simulator's control channel, e.g. "dial 7050000" (its "help" lists them),
 # and its answers go to $BUILD_DIR/demo/sim.log.
+# The demo keeps its saved state (last radio state, levels, window places) in
+# $BUILD_DIR/demo/config, apart from the one a real radio is sent.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
@@ -80,14 +82,19 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   export QT_QPA_PLATFORM=offscreen
 fi
 
+# The power key sends the saved state to the radio: the demo's frequencies and
+# modes must never reach a real radio at its next start, so the demo program
+# has a per-user settings folder of its own.
+with_demo_settings() { XDG_CONFIG_HOME="$DEMO/config" "$@"; }
+
 status=0
 if [ -n "${TRY_SECONDS:-}" ]; then
-  timeout "$TRY_SECONDS" "$DEMO/quelm" || status=$?
+  with_demo_settings timeout "$TRY_SECONDS" "$DEMO/quelm" || status=$?
   if [ "$status" -eq 124 ]; then
     echo "try.sh: the program ran for $TRY_SECONDS s and was ended"
     status=0
   fi
 else
-  "$DEMO/quelm" || status=$?
+  with_demo_settings "$DEMO/quelm" || status=$?
 fi
 exit "$status"

@@ -3,14 +3,26 @@
 #include <optional>
 
 #include "front_panel/quelm.h"
+#include "front_panel/settings_file.h"
 #include "platform/conversions.h"
 
 namespace quelm {
 
 namespace {
-const QString kBandNotDefined = QStringLiteral("Band not definited! See Quelm.ini");
-const QString kNotInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
 constexpr int kNoBand = 99;
+
+// The band rows are in the program folder's settings file. Its full path is
+// named because the per-user saved-state file has nearly the same name and is
+// the one a search for the short name finds.
+QString bandNotDefined(const QString& programFolder)
+{
+    return QStringLiteral("Band not definited! See ") + settingsFilePath(programFolder);
+}
+
+QString notInBand(const QString& programFolder)
+{
+    return QStringLiteral("QRG not in band limit definition! See ") + settingsFilePath(programFolder);
+}
 } // namespace
 
 int Quelm::IdentificaBanda(double QRG)
@@ -34,7 +46,7 @@ int Quelm::CercaBanda(const QString& b)
         if (isText(name) && std::get<QString>(name) == b)
             return row;
     }
-    platform.messages.critical(kBandNotDefined);
+    platform.messages.critical(bandNotDefined(platform.programFolder));
     return 1;
 }
 
@@ -45,10 +57,9 @@ void Quelm::RadioSetBand(const QString& b)
     const std::optional<double> start = conv::localeReading(startCell);
     if (!start) {
         platform.messages.critical(
-            QStringLiteral("The start frequency \"%1\" of band row %2 in Quelm.ini is not a number; "
+            QStringLiteral("The start frequency \"%1\" of band row %2 in %3 is not a number; "
                            "the radio has not been tuned.")
-                .arg(cellText(startCell))
-                .arg(row));
+                .arg(cellText(startCell), QString::number(row), settingsFilePath(platform.programFolder)));
         return;
     }
     st.VFOQrg[st.VFOActive] = *start;
@@ -77,7 +88,7 @@ void Quelm::bandLimitMessage(bool operatorChange, bool wasOutside)
         // A frequency the operator typed or picked: told every time, and the
         // caller goes on once the box is closed.
         ++bandBoxesOpen_;
-        platform.messages.critical(kNotInBand);
+        platform.messages.critical(notInBand(platform.programFolder));
         --bandBoxesOpen_;
         return;
     }
@@ -88,7 +99,7 @@ void Quelm::bandLimitMessage(bool operatorChange, bool wasOutside)
     if (wasOutside || bandBoxesOpen_ > 0)
         return;
     ++bandBoxesOpen_;
-    platform.messages.openCritical(kNotInBand, this, [this] { --bandBoxesOpen_; });
+    platform.messages.openCritical(notInBand(platform.programFolder), this, [this] { --bandBoxesOpen_; });
 }
 
 void Quelm::SettoMemoria(double fa, const QString& ma, double fb, const QString& mb)

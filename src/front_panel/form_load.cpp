@@ -1,8 +1,6 @@
 // Start-up and shut-down of the main window: fixed link values, placement, the
 // outline, the settings file, the wave device and the last radio state.
 
-#include <QDir>
-
 #include "front_panel/quelm.h"
 #include "front_panel/saved_state.h"
 #include "front_panel/settings_file.h"
@@ -39,8 +37,7 @@ bool Quelm::Form_Load()
     Image1->setPixmap(QPixmap::fromImage(SkinPicture));
     SkinRegion->ApplyRgn(this);
 
-    const QString iniPath = QDir(platform.programFolder).absoluteFilePath(QStringLiteral("quelm.ini"));
-    const SettingsFile file = readSettingsFile(iniPath);
+    const SettingsFile file = readSettingsFile(settingsFilePath(platform.programFolder));
     if (!file.ok) {
         platform.messages.critical(file.error);
         return false;

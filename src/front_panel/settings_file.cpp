@@ -1,5 +1,6 @@
 #include "front_panel/settings_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -203,6 +204,11 @@ SettingsFile parseSettingsText(const QString& text, const QString& fileName)
     for (int i = 0; i < lines.size(); ++i)
         reader.line(lines[i], i + 1);
     return out;
+}
+
+QString settingsFilePath(const QString& programFolder)
+{
+    return QDir(programFolder).absoluteFilePath(QStringLiteral("quelm.ini"));
 }
 
 SettingsFile readSettingsFile(const QString& path)

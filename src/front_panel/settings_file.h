@@ -34,6 +34,10 @@ struct SettingsFile {
     QStringList warnings;
 };
 
+// The settings file of a program folder, by its full path: what the program
+// reads and what the operator is told to edit.
+QString settingsFilePath(const QString& programFolder);
+
 // Reads the file at `path`. Never throws; a missing or unreadable file gives ok false.
 SettingsFile readSettingsFile(const QString& path);
 

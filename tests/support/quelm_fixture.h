@@ -74,6 +74,17 @@ struct QuelmFixture {
 
     void writeIni(const QString& text) const { writeFile(QStringLiteral("quelm.ini"), text.toUtf8()); }
 
+    // The two band-limit messages: they name the settings file by its full path,
+    // as the per-user saved-state file has nearly the same name.
+    QString bandNotDefinedMessage() const
+    {
+        return QStringLiteral("Band not definited! See ") + programFile(QStringLiteral("quelm.ini"));
+    }
+    QString notInBandMessage() const
+    {
+        return QStringLiteral("QRG not in band limit definition! See ") + programFile(QStringLiteral("quelm.ini"));
+    }
+
     // For rigs that build their own Platform around another folder.
     static void writeFileIn(const QString& folder, const QString& iniText)
     {

@@ -12,9 +12,6 @@ using namespace quelm;
 
 namespace {
 
-const QString kNotInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
-const QString kBandNotDefined = QStringLiteral("Band not definited! See Quelm.ini");
-
 QString iniWithBands(const QString& bandLines)
 {
     return QStringLiteral("[COMM]\r\nport 1\r\n[BAND LIMIT]\r\n") + bandLines;
@@ -89,7 +86,7 @@ TEST_F(BandsFixture, CercaBandaMatchesNamesExactly)
     EXPECT_EQ(q->CercaBanda(QStringLiteral("17m")), 2);
     EXPECT_TRUE(f.fake.messages.criticals.isEmpty());
     EXPECT_EQ(q->CercaBanda(QStringLiteral("20m")), 1);
-    EXPECT_EQ(f.fake.messages.criticals, QStringList{kBandNotDefined});
+    EXPECT_EQ(f.fake.messages.criticals, QStringList{f.bandNotDefinedMessage()});
 }
 
 TEST_F(BandsFixture, BandKeyTunesToTheStartThenAsksTheRadio)
@@ -134,7 +131,7 @@ TEST_F(BandsFixture, AnUndefinedBandShowsTheMessageAndTunesRowOne)
     load(iniWithBands(QStringLiteral("160M 1840 1810 2000\r\n")));
     powerOn();
     q->cm20m_Click();
-    EXPECT_EQ(f.fake.messages.criticals, QStringList{kBandNotDefined});
+    EXPECT_EQ(f.fake.messages.criticals, QStringList{f.bandNotDefinedMessage()});
     EXPECT_DOUBLE_EQ(q->st.VFOQrg[0], 1840);
 }
 
@@ -146,6 +143,7 @@ TEST_F(BandsFixture, AStartFrequencyThatIsNoNumberIsReportedAndNothingIsSent)
     q->cm20m_Click();
     ASSERT_EQ(f.fake.messages.criticals.size(), 1);
     EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("14.1MHz")));
+    EXPECT_TRUE(f.fake.messages.criticals[0].contains(f.programFile(QStringLiteral("quelm.ini"))));
     EXPECT_TRUE(f.fake.serial.writes().empty());
     EXPECT_DOUBLE_EQ(q->st.VFOQrg[0], before);
 }
@@ -183,7 +181,7 @@ TEST_F(BandsFixture, CambiaQRGWithSendingSendsEvenOutOfBandAndWarnsEachTime)
     q->CambiaQRG(13000, true);
     ASSERT_EQ(f.fake.serial.writes().size(), 2u);
     EXPECT_EQ(f.fake.serial.writes()[0].bytes, QByteArray("\xFE\xFE\x56\xE0\x05\x00\x00\x00\x13\x00\xFD", 11));
-    EXPECT_EQ(f.fake.messages.criticals, QStringList(2, kNotInBand));
+    EXPECT_EQ(f.fake.messages.criticals, QStringList(2, f.notInBandMessage()));
     EXPECT_EQ(q->st.BandIndex, 3);
     EXPECT_EQ(q->QRG->caption(), QStringLiteral("13,000.00"));
 }

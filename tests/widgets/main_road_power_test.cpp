@@ -202,7 +202,7 @@ TEST_F(PowerFixture, AStoredFrequencyOutsideEveryBandShowsTheMessageAndThePushGo
 {
     q->st.VFOQrg[0] = 13000;
     q->cmPower_Click();
-    EXPECT_EQ(f.fake.messages.criticals, QStringList{QStringLiteral("QRG not in band limit definition! See Quelm.ini")});
+    EXPECT_EQ(f.fake.messages.criticals, QStringList{f.notInBandMessage()});
     EXPECT_EQ(f.fake.serial.writes().size(), 15u);
     EXPECT_TRUE(isOn(q->st.PowerOn));
 }

@@ -237,7 +237,7 @@ TEST_F(ReceiveFixture, ATickTakesWhatHasWhollyArrivedAndLeavesTheRestWithoutWait
 
 TEST_F(ReceiveFixture, ADialTurnedOutOfTheBandWarnsOnceUntilItHasBeenBackInside)
 {
-    const QString notInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
+    const QString notInBand = f.notInBandMessage();
     // The fixture's 40 m row ends at 7200 kHz; the dial turns on in 1 kHz steps.
     for (int khz = 7200; khz <= 7210; ++khz)
         receive(frequencyReport(khz * 1000LL));
@@ -272,7 +272,7 @@ TEST_F(ReceiveFixture, AnExcursionWhileTheBoxIsStillOpenStacksNoSecondBox)
 
 TEST_F(ReceiveFixture, ATypedFrequencyOutsideWarnsEachTimeAndItsReportAddsNoBox)
 {
-    const QString notInBand = QStringLiteral("QRG not in band limit definition! See Quelm.ini");
+    const QString notInBand = f.notInBandMessage();
     q->CambiaQRG(13000, true);
     receive(frequencyReport(13000000)); // the radio reports what it was sent
     q->CambiaQRG(13000, true);
