@@ -9,8 +9,9 @@
 // the times of the sound are read off the null sink's monitor, captured in small
 // fragments on a thread of this program and corrected by the capture latency.
 //
-// The first call of a cycle opens the output stream; it is reported apart from
-// the repeats, which find the stream running. Before the cycle a tone played
+// The first call of a cycle waits for the output stream it opens to run before
+// it keys; it is reported apart from the repeats, which find the stream running,
+// and so is how long each call holds the key. Before the cycle a tone played
 // through a device of its own settles the monitor.
 //
 // Usage: bench_cq_hang [cycles, default 60] [message seconds, default 0.3] [pause seconds, default 0.5]
@@ -259,7 +260,7 @@ int main(int argc, char** argv)
         for (const auto& bb : bursts)
             std::printf("sound %.1f .. %.1f ms\n", ms(bb.start - k[0].second), ms(bb.end - k[0].second));
     }
-    std::vector<double> hang, lead, firstHang, firstLead;
+    std::vector<double> hang, lead, held, firstHang, firstLead, firstHeld;
     int cut = 0;
     std::size_t b = settling;
     for (std::size_t i = 0; i + 1 < k.size(); i += 2) {
@@ -280,14 +281,17 @@ int main(int argc, char** argv)
                         ms(bursts[b].end - bursts[b].start), afterSound);
         (i == 0 ? firstLead : lead).push_back(toSound);
         (i == 0 ? firstHang : hang).push_back(afterSound);
+        (i == 0 ? firstHeld : held).push_back(ms(released - keyed));
     }
 
     std::printf("CQ caller on the null sink: %.2f s message, %.2f s pause, %d cycles, 9600 baud\n", messageSeconds,
                 pauseSeconds, cycles);
     report("hang: end of sound -> 1C 00 00 (repeats)", hang);
     report("lead: 1C 00 01 -> first sound (repeats)", lead);
-    report("hang, first call (stream opening)", firstHang);
-    report("lead, first call (stream opening)", firstLead);
+    report("key held: 1C 00 01 -> 1C 00 00 (repeats)", held);
+    report("hang, first call", firstHang);
+    report("lead, first call", firstLead);
+    report("key held, first call", firstHeld);
     std::printf("receive commands more than %.0f ms (one capture fragment) before the sound had ended: %d\n",
                 kResolutionMs, cut);
     return 0;

@@ -56,14 +56,14 @@ VoiceRecorder::VoiceRecorder(const RecorderControls& controls, RecorderRadio rad
 
 // ---- Device helpers
 
-VoiceRecorder::WaitEnd VoiceRecorder::waitForMode(int mode, int op)
+VoiceRecorder::WaitEnd VoiceRecorder::waitFor(const std::function<bool()>& reached, const QString& timeOut, int op)
 {
     // Other handlers run inside the wait (it serves window events): STOP, the
     // completion event, a failure of the device.
     failure_.clear();
     ++waiting_;
-    const bool reached = waits.servingWaitUntil(kDeviceWait, [&] {
-        return MMControl1.mode() == mode || op_ != op || !failure_.isEmpty();
+    const bool done = waits.servingWaitUntil(kDeviceWait, [&] {
+        return reached() || op_ != op || !failure_.isEmpty();
     });
     --waiting_;
     if (op_ != op)
@@ -73,9 +73,9 @@ VoiceRecorder::WaitEnd VoiceRecorder::waitForMode(int mode, int op)
         failure_.clear();
         return WaitEnd::Failed;
     }
-    if (reached)
+    if (done)
         return WaitEnd::Reached;
-    reason_ = QStringLiteral("The wave device did not answer within %1 seconds.").arg(kDeviceWait);
+    reason_ = timeOut.arg(kDeviceWait);
     return WaitEnd::Failed;
 }
 
@@ -96,7 +96,19 @@ bool VoiceRecorder::commanded(const QString& word)
 
 bool VoiceRecorder::reaches(int mode, int op)
 {
-    switch (waitForMode(mode, op)) {
+    return ended(waitFor([&] { return MMControl1.mode() == mode; },
+                         QStringLiteral("The wave device did not answer within %1 seconds."), op));
+}
+
+bool VoiceRecorder::outputRuns(int op)
+{
+    return ended(waitFor([&] { return MMControl1.outputRunning(); },
+                         QStringLiteral("The sound output did not start within %1 seconds."), op));
+}
+
+bool VoiceRecorder::ended(WaitEnd end)
+{
+    switch (end) {
     case WaitEnd::Reached:
         return true;
     case WaitEnd::Failed:
@@ -122,8 +134,15 @@ QString VoiceRecorder::shownFile() const
     return QFileInfo(MMControl1.fileName()).fileName();
 }
 
+void VoiceRecorder::key()
+{
+    keyed_ = true;
+    radio.RadioSetRXTX(true);
+}
+
 void VoiceRecorder::receive()
 {
+    keyed_ = false;
     // Nothing goes to a closed link, and its indicators stay as closing left them.
     if (radio.PowerOn())
         radio.RadioSetRXTX(false);
@@ -143,6 +162,7 @@ void VoiceRecorder::endInTrouble(QString reason)
 {
     ++op_;
     const bool cq = c.LCDWav->Tag == kCQ;
+    const bool wasKeyed = keyed_;
     c.TimerCQ->setEnabled(false);
     // Receive first: the transmitter must not wait on a device that may hang.
     if (cq)
@@ -158,7 +178,7 @@ void VoiceRecorder::endInTrouble(QString reason)
     c.LCDWav->hide();
     idleKeys();
     messages.critical(what + QStringLiteral("\n\n") + reason + kept +
-                      (cq ? QStringLiteral("\n\nThe radio has been switched back to receive.") : QString()));
+                      (wasKeyed ? QStringLiteral("\n\nThe radio has been switched back to receive.") : QString()));
 }
 
 void VoiceRecorder::showListAtPointer(const QString& tag)
@@ -397,10 +417,13 @@ void VoiceRecorder::playCQ(int k, int op)
     c.TimerCQ->setInterval(intervalMs);
     MMControl1.setFileName(file);
     activity_ = QStringLiteral("The CQ message \"%1\" could not be played.");
-    // A message that cannot be opened keys nothing.
+    // A message that cannot be opened keys nothing; nor does one whose sound
+    // output is still starting, which would put a silent carrier on the air.
     if (MMControl1.mode() == WaveDevice::NotOpen && !commanded(QStringLiteral("open")))
         return;
-    radio.RadioSetRXTX(true);
+    if (!outputRuns(op))
+        return;
+    key();
     if (op_ != op)
         return; // the link failed under the keying and its closing has ended the call
     if (commanded(QStringLiteral("play")) && reaches(WaveDevice::Playing, op))
@@ -421,7 +444,7 @@ void VoiceRecorder::TimerCQ_Timer()
     }
     disableKeys();
     activity_ = QStringLiteral("The CQ message \"%1\" could not be played again.");
-    radio.RadioSetRXTX(true);
+    key();
     if (op_ != op)
         return;
     // No wait for the playing mode here: the device answers at once or says why.

@@ -102,9 +102,15 @@ private:
 
     // Each handler takes a new operation number; a wait that sees it change knows
     // another handler has taken the device over.
-    WaitEnd waitForMode(int mode, int op);
+    WaitEnd waitFor(const std::function<bool()>& reached, const QString& timeOut, int op);
     // The mode reached; on a failure the activity has been ended in trouble.
     bool reaches(int mode, int op);
+    // The opened message's sound output runs; on a failure as reaches().
+    bool outputRuns(int op);
+    // True for a wait that reached its aim; a failed one ends the activity in trouble.
+    bool ended(WaitEnd end);
+    // Keys the transmitter for a call.
+    void key();
     bool carriedOut(const QString& word);
     // The word carried out; otherwise the activity has been ended in trouble.
     bool commanded(const QString& word);
@@ -131,6 +137,7 @@ private:
     QString reason_;    // why the last wait failed
     QString activity_;  // what the device is doing, for a message
     bool recording_ = false;
+    bool keyed_ = false; // the caller has keyed the transmitter and not yet switched it back
 };
 
 } // namespace quelm

@@ -1,6 +1,7 @@
 #include "platform/sound_file.h"
 
-#include <vector>
+#include <algorithm>
+#include <cstring>
 
 #include <QFile>
 
@@ -39,6 +40,35 @@ bool Reader::open(const QString& path, QString* error)
     outChannels_ = info.channels == 2 ? 2 : 1;
     frames_ = info.frames;
     position_ = 0;
+    if (frames_ > 0 && frames_ * outChannels_ <= kHeldSamples && !holdAll(error)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool Reader::holdAll(QString* error)
+{
+    samples_.resize(static_cast<std::size_t>(frames_ * outChannels_));
+    // In blocks, so that mixing many channels down needs little room of its own.
+    constexpr std::int64_t kBlock = 1 << 16;
+    std::int64_t got = 0;
+    while (got < frames_) {
+        const std::int64_t n = readFile(samples_.data() + got * outChannels_, std::min(kBlock, frames_ - got), error);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    // A header that promises more than the file holds: what is there is the sound.
+    frames_ = got;
+    samples_.resize(static_cast<std::size_t>(got * outChannels_));
+    samples_.shrink_to_fit();
+    sf_close(file_);
+    file_ = nullptr;
+    held_ = true;
+    position_ = 0;
     return true;
 }
 
@@ -47,11 +77,29 @@ void Reader::close()
     if (file_)
         sf_close(file_);
     file_ = nullptr;
+    samples_.clear();
+    samples_.shrink_to_fit();
+    held_ = false;
     rate_ = fileChannels_ = outChannels_ = 0;
     frames_ = position_ = 0;
 }
 
 std::int64_t Reader::read(std::int16_t* out, std::int64_t count, QString* error)
+{
+    if (!held_) {
+        const std::int64_t got = readFile(out, count, error);
+        if (got > 0)
+            position_ += got;
+        return got;
+    }
+    const std::int64_t got = std::clamp<std::int64_t>(frames_ - position_, 0, std::max<std::int64_t>(count, 0));
+    std::memcpy(out, samples_.data() + position_ * outChannels_,
+                static_cast<std::size_t>(got * outChannels_) * sizeof(std::int16_t));
+    position_ += got;
+    return got;
+}
+
+std::int64_t Reader::readFile(std::int16_t* out, std::int64_t count, QString* error)
 {
     if (!file_ || count <= 0)
         return 0;
@@ -72,12 +120,15 @@ std::int64_t Reader::read(std::int16_t* out, std::int64_t count, QString* error)
         *error = libraryText(file_);
         return -1;
     }
-    position_ += got;
     return got;
 }
 
 bool Reader::seek(std::int64_t frame)
 {
+    if (held_) {
+        position_ = std::clamp<std::int64_t>(frame, 0, frames_);
+        return true;
+    }
     if (!file_)
         return false;
     const sf_count_t at = sf_seek(file_, frame, SEEK_SET);

@@ -4,6 +4,7 @@
 // recordings written as 16-bit PCM mono.
 
 #include <cstdint>
+#include <vector>
 
 #include <QString>
 
@@ -13,6 +14,10 @@ namespace quelm::sound {
 
 // Reads a sound file as 16-bit frames of one or two channels; a file with more
 // channels is mixed down to one.
+//
+// A file whose sound fits in kHeldSamples is decoded whole at open and let go:
+// whatever later happens to the file (overwritten, cut short, replaced), the
+// reader plays what it held. Longer files are read on from the disk.
 class Reader {
 public:
     Reader() = default;
@@ -20,10 +25,16 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
-    // False with *error set when the file cannot be opened or is no sound file.
+    // About eleven minutes of mono sound at 48 kHz.
+    static constexpr std::int64_t kHeldSamples = std::int64_t(32) << 20;
+
+    // False with *error set when the file cannot be opened, is no sound file or
+    // cannot be read to its end.
     bool open(const QString& path, QString* error);
     void close();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_ != nullptr || held_; }
+    // True when the whole sound is held and the file is no longer read.
+    bool holdsAll() const { return held_; }
 
     int sampleRate() const { return rate_; }
     // Channels of the frames read() gives: 1 or 2.
@@ -38,7 +49,12 @@ public:
     bool seek(std::int64_t frame);
 
 private:
+    std::int64_t readFile(std::int16_t* out, std::int64_t count, QString* error);
+    bool holdAll(QString* error);
+
     sf_private_tag* file_ = nullptr;
+    std::vector<std::int16_t> samples_;
+    bool held_ = false;
     int rate_ = 0;
     int fileChannels_ = 0;
     int outChannels_ = 0;

@@ -11,10 +11,12 @@ void ModeMachineWaveDevice::command(const QString& word)
     if (word == QLatin1String("open")) {
         if (mode_ != NotOpen)
             return;
-        if (openFails_)
+        if (openFails_) {
             error_ = QStringLiteral("The file could not be opened.");
-        else
+        } else {
             mode_ = Stopped;
+            outputStarted_ = !outputLate_;
+        }
     } else if (word == QLatin1String("close")) {
         mode_ = NotOpen;
     } else if (mode_ == NotOpen) {

@@ -37,6 +37,10 @@ public:
     // in errorText().
     virtual void command(const QString& word) = 0;
     virtual int mode() const = 0;
+    // True once the sound output of a file opened for playback is running, so
+    // that "play" is heard at once; a stream that is still starting up would
+    // hold back the first sound.
+    virtual bool outputRunning() const = 0;
     // Why the last command was not carried out, in the operator's words; empty
     // when it was.
     virtual QString errorText() const = 0;
@@ -65,6 +69,7 @@ public:
 
     void command(const QString& word) override;
     int mode() const override { return mode_; }
+    bool outputRunning() const override { return mode_ != NotOpen && outputStarted_; }
     QString errorText() const override { return error_; }
 
     // Test hooks.
@@ -79,12 +84,17 @@ public:
     void setStuck(bool stuck) { stuck_ = stuck; }
     // The device fails on its own: the mode becomes Stopped and failed() is emitted.
     void failNow(const QString& reason);
+    // When set, the output of an opened file runs only once startOutput() is called.
+    void setOutputStartsLate(bool late) { outputLate_ = late; }
+    void startOutput() { outputStarted_ = mode_ != NotOpen; }
 
 private:
     QString error_;
     int mode_ = NotOpen;
     bool openFails_ = false;
     bool stuck_ = false;
+    bool outputLate_ = false;
+    bool outputStarted_ = false;
     QStringList commands_;
 };
 

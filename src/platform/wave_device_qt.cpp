@@ -13,6 +13,7 @@ QtWaveDevice::QtWaveDevice(QObject* parent) : WaveDevice(parent), thread_(new QT
 {
     thread_->setObjectName(QStringLiteral("wave device"));
     engine_->moveToThread(thread_);
+    connect(engine_, &wave::Engine::outputStarted, this, &QtWaveDevice::outputStarted);
     connect(engine_, &wave::Engine::playbackEnded, this, &QtWaveDevice::playbackEnded);
     connect(engine_, &wave::Engine::deviceFailed, this, &QtWaveDevice::deviceFailed);
     thread_->start();
@@ -68,6 +69,19 @@ void QtWaveDevice::command(const QString& word)
     mode_ = slot->outcome.mode;
     serial_ = slot->outcome.serial;
     error_ = slot->outcome.error;
+    if (mode_ == NotOpen) {
+        outputRunning_ = false;
+    } else if (word == QLatin1String("open") && error_.isEmpty()) {
+        openSerial_ = serial_;
+        outputRunning_ = false;
+    }
+}
+
+void QtWaveDevice::outputStarted(quint64 openSerial)
+{
+    // The start of an output that has since been closed says nothing of this one.
+    if (openSerial == openSerial_ && mode_ != NotOpen)
+        outputRunning_ = true;
 }
 
 void QtWaveDevice::playbackEnded(quint64 serial, int mode)

@@ -26,6 +26,7 @@ public:
 
     void command(const QString& word) override;
     int mode() const override { return mode_; }
+    bool outputRunning() const override { return outputRunning_; }
     QString errorText() const override { return error_; }
 
     // How long one command may take before the sound system counts as hung;
@@ -33,6 +34,7 @@ public:
     static constexpr int kCommandTimeoutMs = 3000;
 
 private:
+    void outputStarted(quint64 openSerial);
     void playbackEnded(quint64 serial, int mode);
     void deviceFailed(quint64 serial, int mode, const QString& reason);
 
@@ -41,6 +43,8 @@ private:
     QString error_;
     int mode_ = NotOpen;
     std::uint64_t serial_ = 0;
+    std::uint64_t openSerial_ = 0;
+    bool outputRunning_ = false;
     bool hung_ = false;
 };
 

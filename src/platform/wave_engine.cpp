@@ -107,7 +107,8 @@ QString Engine::open(const QString& fileName)
     }
     fileName_ = fileName;
     mode_ = WaveDevice::Stopped;
-    ++serial_;
+    openSerial_ = ++serial_;
+    keepWatching();
     return {};
 }
 
@@ -141,6 +142,7 @@ QString Engine::openForPlayback(const QString& fileName)
     delivered_ = 0;
     fileEnded_ = false;
     fileEndByte_ = -1;
+    outputStarted_ = false;
     feeder_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     sink_->start(&feeder_);
     if (sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
@@ -245,7 +247,7 @@ QString Engine::play()
     sinceHeardMoved_.start();
     mode_ = WaveDevice::Playing;
     ++serial_;
-    watch_.start();
+    keepWatching();
     return {};
 }
 
@@ -255,20 +257,18 @@ QString Engine::pause()
         return {};
     if (mode_ == WaveDevice::Playing) {
         sink_->suspend();
-        watch_.stop();
         mode_ = WaveDevice::Paused;
     } else if (mode_ == WaveDevice::Paused) {
         sink_->resume();
         sinceHeardMoved_.start();
-        watch_.start();
         mode_ = WaveDevice::Playing;
     }
+    keepWatching();
     return {};
 }
 
 void Engine::endPlayback()
 {
-    watch_.stop();
     fileEnded_ = false;
     fileEndByte_ = -1;
     if (sink_ && sink_->state() == QAudio::SuspendedState)
@@ -285,6 +285,7 @@ QString Engine::stop()
         collector_.close();
     }
     mode_ = WaveDevice::Stopped;
+    keepWatching();
     return {};
 }
 
@@ -309,18 +310,33 @@ QString Engine::save()
     if (mode_ == WaveDevice::Recording)
         stop();
     QString why;
-    if (!writer_.close(&why))
-        return QStringLiteral("The recording could not be finished (%1).").arg(why);
-    if (QFileInfo::exists(fileName_) || !take_->rename(fileName_)) {
-        take_->setAutoRemove(false);
-        const QString kept = QDir::toNativeSeparators(take_->fileName());
-        take_.reset();
-        return QStringLiteral("The recording could not be saved as %1; it has been kept as %2.")
-            .arg(QDir::toNativeSeparators(fileName_), kept);
+    bool finished = writer_.close(&why);
+    if (finished && !finishingFails_.isEmpty()) {
+        why = finishingFails_;
+        finished = false;
     }
+    if (!finished)
+        return QStringLiteral("The recording could not be finished (%1); what was recorded has been kept as %2.")
+            .arg(why, keepTake());
+    if (QFileInfo::exists(fileName_) || !take_->rename(fileName_))
+        return QStringLiteral("The recording could not be saved as %1; it has been kept as %2.")
+            .arg(QDir::toNativeSeparators(fileName_), keepTake());
     take_->setAutoRemove(false);
     take_.reset();
     return {};
+}
+
+QString Engine::keepTake()
+{
+    take_->setAutoRemove(false);
+    // The PLAY list leaves out names that begin with a dot.
+    const QFileInfo hidden(take_->fileName());
+    const QString shown = hidden.dir().filePath(hidden.fileName().mid(1));
+    if (!QFileInfo::exists(shown))
+        take_->rename(shown);
+    const QString kept = QDir::toNativeSeparators(take_->fileName());
+    take_.reset();
+    return kept;
 }
 
 void Engine::close()
@@ -370,14 +386,31 @@ qint64 Engine::heardBytes() const
     return sink_ ? outFormat_.bytesForDuration(sink_->processedUSecs()) : 0;
 }
 
+void Engine::keepWatching()
+{
+    if (sink_ && (mode_ == WaveDevice::Playing || !outputStarted_)) {
+        if (!watch_.isActive())
+            watch_.start();
+    } else {
+        watch_.stop();
+    }
+}
+
 void Engine::watchPlayback()
 {
-    if (mode_ != WaveDevice::Playing || !sink_)
-        return;
     const qint64 heard = heardBytes();
+    if (sink_ && !outputStarted_ && heard > 0) {
+        outputStarted_ = true;
+        emit outputStarted(openSerial_);
+    }
+    if (mode_ != WaveDevice::Playing || !sink_) {
+        keepWatching();
+        return;
+    }
     if (fileEnded_ && heard + outFormat_.bytesPerFrame() > fileEndByte_) {
         endPlayback();
         mode_ = WaveDevice::Stopped;
+        keepWatching();
         emit playbackEnded(serial_, mode_);
         return;
     }
@@ -424,6 +457,7 @@ void Engine::fail(const QString& reason)
         collector_.close();
     }
     mode_ = WaveDevice::Stopped;
+    keepWatching();
     emit deviceFailed(serial_, mode_, reason);
 }
 

@@ -74,6 +74,8 @@ public:
     Outcome command(const QString& word, const QString& fileName, long toMs);
     // Closes whatever is open; the last call before the engine is deleted.
     void shutdown();
+    // Test hook: finishing a take fails for this reason, as on a full disk.
+    void setFinishingFails(const QString& reason) { finishingFails_ = reason; }
 
     // Requested length of the output buffer: what "play" waits behind.
     static constexpr int kOutputBufferMs = 80;
@@ -81,6 +83,9 @@ public:
     static constexpr int kStallMs = 2000;
 
 signals:
+    // The output stream of the file opened with this serial is being played by
+    // the sound server: from now on "play" is heard within one buffer length.
+    void outputStarted(quint64 openSerial);
     // The playback with this serial has been heard to its end.
     void playbackEnded(quint64 serial, int mode);
     // Playing or recording failed on its own.
@@ -99,9 +104,13 @@ private:
     QString pause();
     QString seek(long toMs);
     QString save();
+    // Lets go of the take without deleting it; where it now is.
+    QString keepTake();
     void close();
     void endPlayback();
     void watchPlayback();
+    // The watch runs while a file plays and until its output has started.
+    void keepWatching();
     void fail(const QString& reason);
     void failLater(const QString& reason);
 
@@ -121,6 +130,8 @@ private:
     qint64 delivered_ = 0;     // bytes handed to the output stream since "open"
     qint64 fileEndByte_ = -1;  // where the file's last frame sits in that stream
     bool fileEnded_ = false;
+    std::uint64_t openSerial_ = 0;
+    bool outputStarted_ = false;
     QTimer watch_;
     qint64 lastHeard_ = -1;
     QElapsedTimer sinceHeardMoved_;
@@ -132,6 +143,7 @@ private:
     sound::Writer writer_;
     int recordRate_ = 0;
     bool failing_ = false;
+    QString finishingFails_;
 };
 
 } // namespace quelm::wave

@@ -2,12 +2,15 @@
 // null source: recording into a new file, playback with its completion, pause and
 // resume, seeking, the file variants it reads, and the files it refuses.
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/wave_device_qt.h"
+#include "platform/wave_engine.h"
 #include "support/sound_server.h"
 #include "support/tone_file.h"
 
@@ -33,6 +37,41 @@ bool eventually(const std::function<bool()>& done, int ms)
     }
     return true;
 }
+
+// What the null sink plays, heard off its monitor as 16-bit mono at 8 kHz.
+class SinkListener {
+public:
+    bool start()
+    {
+        parec_.start(QStringLiteral("parec"), {QStringLiteral("--device=null.monitor"), QStringLiteral("--raw"),
+                                               QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
+                                               QStringLiteral("--rate=8000"), QStringLiteral("--latency-msec=20")});
+        // Heard once the monitor's silence comes in.
+        const auto heard = [&] {
+            parec_.waitForReadyRead(10);
+            return parec_.bytesAvailable() > 0;
+        };
+        return parec_.waitForStarted(3000) && eventually(heard, 3000);
+    }
+    // The loudest sample heard since the last call.
+    int peak()
+    {
+        const QByteArray heard = parec_.readAll();
+        const auto* samples = reinterpret_cast<const std::int16_t*>(heard.constData());
+        int loudest = 0;
+        for (qsizetype i = 0; i < heard.size() / 2; ++i)
+            loudest = std::max(loudest, std::abs(int(samples[i])));
+        return loudest;
+    }
+    ~SinkListener()
+    {
+        parec_.kill();
+        parec_.waitForFinished(2000);
+    }
+
+private:
+    QProcess parec_;
+};
 
 struct RealWave : ::testing::Test {
     void SetUp() override
@@ -299,4 +338,111 @@ TEST_F(RealWave, ASoundCardThatGoesAwayUnderAPlaybackIsReportedAsAFailure)
     EXPECT_EQ(wave->mode(), WaveDevice::Stopped);
     EXPECT_EQ(done->count(), 0);
     run("close");
+}
+
+TEST_F(RealWave, AnOpenedFileSaysWhenItsOutputRunsAndClosingEndsThat)
+{
+    openTone(0.3);
+    EXPECT_TRUE(eventually([&] { return wave->outputRunning(); }, 3000));
+    run("close");
+    EXPECT_FALSE(wave->outputRunning());
+}
+
+TEST_F(RealWave, AFileChangedAfterItWasOpenedIsPlayedAsItWasOpened)
+{
+    if (!SoundServer::instance().pactl({QStringLiteral("info")}))
+        GTEST_SKIP() << "pactl cannot reach the sound server";
+    // A quiet message: noise or a louder file in its place would be heard at once.
+    constexpr double kQuiet = 0.2;
+    const struct {
+        const char* spoiling;
+        std::function<void(const QString&)> spoil;
+    } cases[] = {
+        {"overwritten with other bytes",
+         [](const QString& path) {
+             QFile f(path);
+             const qint64 size = f.size();
+             QByteArray noise(size, Qt::Uninitialized);
+             for (qint64 i = 0; i < size; ++i)
+                 noise[i] = char(std::rand());
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(noise);
+         }},
+        {"cut to nothing", [](const QString& path) { ASSERT_TRUE(QFile::resize(path, 0)); }},
+        {"cut to 30 bytes", [](const QString& path) { ASSERT_TRUE(QFile::resize(path, 30)); }},
+        {"replaced in place by a longer, louder stereo file",
+         [](const QString& path) {
+             ASSERT_TRUE(testsupport::writeTone(path, 2.0, 22050, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.9));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spoiling);
+        const QString path = file(QStringLiteral("cq.wav"));
+        ASSERT_TRUE(testsupport::writeTone(path, 0.5, 8000, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kQuiet));
+        wave->setFileName(path);
+        run("open");
+        run("play");
+        ASSERT_GE(msUntilDone(), 0);
+
+        c.spoil(path);
+        SinkListener sink;
+        ASSERT_TRUE(sink.start()) << "the null sink's monitor cannot be heard";
+        sink.peak();
+        wave->setTo(0);
+        run("seek");
+        run("play");
+        const qint64 ms = msUntilDone();
+        QTest::qWait(200); // the monitor's latency
+        const int peak = sink.peak();
+
+        EXPECT_GE(ms, 480) << "the whole message";
+        EXPECT_LT(ms, 2000);
+        EXPECT_GT(peak, kQuiet * 32767 * 0.5) << "the message is heard";
+        EXPECT_LT(peak, kQuiet * 32767 * 1.5) << "and nothing else";
+        EXPECT_EQ(failed->count(), 0);
+        run("close");
+    }
+}
+
+TEST_F(RealWave, ATakeThatCannotBeSavedIsKeptUnderANameThePlayListShows)
+{
+    const struct {
+        const char* why;
+        bool finishingFails;
+        bool nameTaken;
+    } cases[] = {
+        {"finishing fails, as on a full disk", true, false},
+        {"the name has been taken meanwhile", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        QTemporaryDir dir;
+        const QString target = QDir(dir.path()).filePath(QStringLiteral("200211141530 14074.5.wav"));
+        wave::Engine engine;
+        auto step = [&](const char* word) {
+            return engine.command(QString::fromLatin1(word), target, 0).error;
+        };
+        ASSERT_EQ(step("open"), QString());
+        ASSERT_EQ(step("record"), QString());
+        QTest::qWait(300);
+        ASSERT_EQ(step("stop"), QString());
+        if (c.finishingFails)
+            engine.setFinishingFails(QStringLiteral("No space left on device"));
+        if (c.nameTaken) {
+            QFile other(target);
+            ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+        }
+
+        const QString error = step("save");
+        step("close");
+
+        const QStringList listed = QDir(dir.path()).entryList({QStringLiteral("*.wav")}, QDir::Files);
+        const QStringList kept = listed.filter(QStringLiteral("recording"));
+        ASSERT_EQ(kept.size(), 1) << "listed: " << listed.join(QStringLiteral(", ")).toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("kept as"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(kept[0])) << error.toStdString();
+        EXPECT_GT(testsupport::soundInfo(QDir(dir.path()).filePath(kept[0])).frames, 0);
+        EXPECT_TRUE(
+            QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".recording")).isEmpty());
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -233,10 +234,65 @@ TEST_F(CQCaller, EveryWayOutOfACycleEndsInReceive)
     }
 }
 
+TEST_F(CQCaller, TheSoundOutputRunsBeforeTheFirstKeying)
+{
+    rig.powerOn();
+    rig.wave.setOutputStartsLate(true);
+    std::optional<std::size_t> framesAtStart;
+    rig.fake.events.post(
+        [&] {
+            framesAtStart = rig.fake.serial.writes().size();
+            rig.wave.startOutput();
+        },
+        rig.fake.clock.now() + 0.5);
+
+    rig.callCQ(Five);
+
+    ASSERT_TRUE(framesAtStart.has_value());
+    EXPECT_EQ(*framesAtStart, 0u) << "keyed while the output was still starting";
+    EXPECT_EQ(rig.frames(), (std::vector<std::string>{TX}));
+    EXPECT_EQ(rig.wave.log, (std::vector<std::string>{"open@0", "play@1"}));
+    EXPECT_EQ(rig.keys(), kOnlyStop);
+    EXPECT_TRUE(rig.fake.messages.criticals.isEmpty());
+}
+
+TEST_F(CQCaller, AFailureBeforeTheKeyingSaysNothingOfSwitchingBackToReceive)
+{
+    const struct {
+        const char* why;
+        std::function<void(RecorderRig&)> spoil;
+        const char* says;
+    } cases[] = {
+        {"no sound device", [](RecorderRig& t) { t.wave.setOpenFails(true); }, "could not be opened"},
+        {"the output never starts", [](RecorderRig& t) { t.wave.setOutputStartsLate(true); },
+         "sound output did not start within 3 seconds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        RecorderRig t;
+        t.powerOn();
+        c.spoil(t);
+
+        t.callCQ(Five);
+
+        ASSERT_EQ(t.fake.messages.criticals.size(), 1);
+        const QString& text = t.fake.messages.criticals[0];
+        EXPECT_TRUE(text.contains(QString::fromLatin1(c.says))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("switched back to receive"))) << text.toStdString();
+        for (const std::string& f : t.frames())
+            EXPECT_NE(f, TX);
+        EXPECT_EQ(t.wave.mode(), WaveDevice::NotOpen);
+        EXPECT_EQ(t.keys(), kIdle);
+    }
+}
+
 TEST_F(CQCaller, ADeviceThatNeverPlaysSwitchesTheRadioBackToReceive)
 {
     rig.powerOn();
-    rig.wave.setStuck(true);
+    rig.wave.beforeWord = [&](const QString& word) {
+        if (word == QLatin1String("play"))
+            rig.wave.setStuck(true);
+    };
     const double t0 = rig.fake.clock.now();
 
     rig.callCQ(Five);

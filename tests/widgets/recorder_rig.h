@@ -5,6 +5,7 @@
 // had taken by then ("close@3"), so a test reads the order of device steps and
 // radio commands from one list.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,13 @@ public:
     void command(const QString& word) override
     {
         log.push_back(word.toStdString() + "@" + std::to_string(port_.writes().size()));
+        if (beforeWord)
+            beforeWord(word);
         ModeMachineWaveDevice::command(word);
     }
     std::vector<std::string> log;
+    // Runs before each word is carried out, to change the device under a step.
+    std::function<void(const QString&)> beforeWord;
 
 private:
     FakeSerialPort& port_;
