@@ -87,7 +87,7 @@ TEST_F(Wiring, ThePowerKeyOpensAndClosesTheLinkByMouse)
 {
     click(q->cmPower);
     EXPECT_TRUE(isOn(q->st.PowerOn));
-    EXPECT_EQ(f.fake.serial.writes().size(), 15u);
+    EXPECT_EQ(f.fake.serial.writes().size(), 16u);
     click(q->cmPower);
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_FALSE(f.fake.serial.portOpen());
