@@ -14,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "platform/waits.h"
 #include "platform/wave_device_qt.h"
+#include "radio_link/civ_codec.h"
 
 int main(int argc, char* argv[])
 {
@@ -52,6 +53,7 @@ int main(int argc, char* argv[])
         window->cmExit_Click();
         QCoreApplication::exit(128 + signal);
     });
+    stopSignals.writeOnSecondSignal(serial, quelm::civ::setRxTxFrame(window->st.RadioAddress, false));
     window->show();
     try {
         return app.exec();
