@@ -41,13 +41,9 @@ int main(int argc, char* argv[])
         app.fail(std::current_exception());
         return quelm::QuelmApplication::kFailureExitCode;
     }
-    // From here on a failure writes the last radio state as closing the window does.
-    // The state goes first: a failure inside the unload step itself would otherwise
-    // find the unload already begun and leave it unwritten.
-    app.setSaveState([&window] {
-        window->SaveLastState();
-        window->Form_Unload();
-    });
+    // From here on a failure puts the radio in receive and writes the last radio
+    // state as closing the window does.
+    app.watchWindow(*window);
     // kill, Ctrl-C, the end of the session: closed as the exit key closes it.
     quelm::StopSignals stopSignals([&window](int signal) {
         window->cmExit_Click();
