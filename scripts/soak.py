@@ -130,7 +130,7 @@ FLOOD_HZ = [7050000, 14074000, 21074000, 28074000, 50110000]
 
 ANSWER_WITHIN = 1.0       # a click's frame must be on the line by then
 PANEL_WITHIN = 5.0        # the menu key's next panel must show by then
-PUSH_FRAMES = 15          # frames of the power key's state push
+PUSH_FRAMES = 16          # frames of the power key's state push
 MAX_GROWTH_MB = float(os.environ.get("SOAK_MAX_GROWTH_MB", "5"))
 
 

@@ -14,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "platform/waits.h"
 #include "platform/wave_device_qt.h"
+#include "radio_link/civ_codec.h"
 
 int main(int argc, char* argv[])
 {
@@ -40,18 +41,15 @@ int main(int argc, char* argv[])
         app.fail(std::current_exception());
         return quelm::QuelmApplication::kFailureExitCode;
     }
-    // From here on a failure writes the last radio state as closing the window does.
-    // The state goes first: a failure inside the unload step itself would otherwise
-    // find the unload already begun and leave it unwritten.
-    app.setSaveState([&window] {
-        window->SaveLastState();
-        window->Form_Unload();
-    });
+    // From here on a failure puts the radio in receive and writes the last radio
+    // state as closing the window does.
+    app.watchWindow(*window);
     // kill, Ctrl-C, the end of the session: closed as the exit key closes it.
     quelm::StopSignals stopSignals([&window](int signal) {
         window->cmExit_Click();
         QCoreApplication::exit(128 + signal);
     });
+    stopSignals.writeOnSecondSignal(serial, quelm::civ::setRxTxFrame(window->st.RadioAddress, false));
     window->show();
     try {
         return app.exec();

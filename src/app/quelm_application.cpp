@@ -5,6 +5,7 @@
 
 #include <QDebug>
 
+#include "front_panel/quelm.h"
 #include "platform/errors.h"
 
 namespace quelm {
@@ -61,6 +62,29 @@ void QuelmApplication::fail(std::exception_ptr failure)
     fail(describe(failure));
 }
 
+void QuelmApplication::watchWindow(Quelm& window)
+{
+    setEndTransmit([&window] { window.endTransmit(); });
+    // The state goes before the unload step: a failure inside that step itself
+    // would otherwise find the unload already begun and leave the state unwritten.
+    setSaveState([&window] {
+        window.SaveLastState();
+        window.Form_Unload();
+    });
+}
+
+void QuelmApplication::endTransmit()
+{
+    if (!endTransmit_)
+        return;
+    try {
+        endTransmit_();
+    } catch (...) {
+        qCritical().noquote() << "Quelm: the radio could not be put in receive:"
+                              << describe(std::current_exception());
+    }
+}
+
 QString QuelmApplication::saveStateNote()
 {
     if (!save_)
@@ -81,6 +105,7 @@ void QuelmApplication::fail(const QString& what)
     if (handling_)
         return;
     handling_ = true;
+    endTransmit();
     const QString note = saveStateNote();
     if (box_) {
         try {

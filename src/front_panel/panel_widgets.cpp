@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 
 namespace quelm {
@@ -39,6 +40,13 @@ void PanelKey::mouseReleaseEvent(QMouseEvent* e)
 
 void PanelKey::mouseDoubleClickEvent(QMouseEvent* e)
 {
+    // The second press of a double click comes as this event alone. A key with
+    // no double-click action takes it as a press of its own, or a quick second
+    // press of TX, a band or a mode key would be lost.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&PanelKey::doubleClicked))) {
+        mousePressEvent(e);
+        return;
+    }
     pressedInside_ = false;
     emit mouseDown(e->button());
     emit doubleClicked();

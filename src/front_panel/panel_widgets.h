@@ -24,7 +24,9 @@ constexpr unsigned int kGrey = 0x00C0C0C0;  // the panel's "off"
 // The names of the controls that the panel's geometry table places.
 QStringList panelControlNames();
 
-// A key of the panel: a transparent label over the picture.
+// A key of the panel: a transparent label over the picture. A double click is a
+// click, then doubleClicked; on a key where nothing is connected to
+// doubleClicked it is two clicks.
 class PanelKey : public QLabel {
     Q_OBJECT
 public:

@@ -92,12 +92,13 @@ bool Quelm::pushState()
         CommandPause();
         return platform.serial.portOpen();
     };
-    // A receive that could not reach the radio when the link last closed goes first.
-    if (link.mayBeKeyed()) {
-        sendOnLink([this] { link.sendSetRXTX(false); });
-        if (!paused())
-            return false;
-    }
+    // Receive goes first, always: the radio may have been left keyed by a
+    // receive that could not reach it, or by a run of the program that ended
+    // without closing (killed, crashed, the power cut), which nothing here
+    // remembers. A radio in receive only acknowledges it.
+    sendOnLink([this] { link.sendSetRXTX(false); });
+    if (!paused())
+        return false;
     const int current = st.VFOActive;
     const int other = 1 - current;
     const QString vfoName[2] = {QStringLiteral("A"), QStringLiteral("B")};

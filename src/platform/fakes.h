@@ -78,8 +78,11 @@ public:
     int input() override;
     QByteArray peekInput(int maxBytes) override;
     void output(const QByteArray& bytes) override;
+    int descriptor() const override { return open_ ? descriptor_ : -1; }
 
     // Test hooks.
+    // What descriptor() gives while the port is open (a pipe a test reads); -1 by default.
+    void setDescriptor(int fd) { descriptor_ = fd; }
     void queueInput(const QByteArray& bytes);
     // Bytes that become readable only once the fake clock reaches `atTime`.
     void queueInputAt(double atTime, const QByteArray& bytes);
@@ -109,6 +112,7 @@ private:
     QString readFailure_;
     int openCount_ = 0;
     int inputReads_ = 0;
+    int descriptor_ = -1;
     std::deque<unsigned char> in_;
     std::vector<std::pair<double, QByteArray>> later_;
     std::vector<Write> writes_;

@@ -44,6 +44,9 @@ public:
     virtual QByteArray peekInput(int maxBytes) = 0;
     // Writes the whole frame in one piece.
     virtual void output(const QByteArray& bytes) = 0;
+    // The open device's file descriptor, -1 while the port is closed. Safe to
+    // call from a signal handler, which may write(2) a last frame to it.
+    virtual int descriptor() const = 0;
 };
 
 // A settings text taken apart: "9600,n,8,1" is 9600 baud, no parity, 8 data bits,

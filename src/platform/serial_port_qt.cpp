@@ -47,7 +47,7 @@ QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()), portName_
             port_.get(),
             [this, generation] {
                 if (generation == generation_ && port_->isOpen())
-                    port_->close();
+                    closeDevice();
             },
             Qt::QueuedConnection);
     });
@@ -161,7 +161,7 @@ void QtSerialPort::setPortOpen(bool open)
         if (port_->isOpen()) {
             if (broken_.isEmpty())
                 port_->flush(); // what the device still takes without blocking goes out
-            port_->close();
+            closeDevice();
         }
         broken_.clear();
         port_->clearError();
@@ -178,11 +178,20 @@ void QtSerialPort::setPortOpen(bool open)
     try {
         applySettings();
     } catch (const SerialError&) {
-        port_->close();
+        closeDevice();
         throw;
     }
     port_->clear();
     port_->clearError();
+#ifdef Q_OS_UNIX
+    descriptor_.store(static_cast<int>(port_->handle()));
+#endif
+}
+
+void QtSerialPort::closeDevice()
+{
+    descriptor_.store(-1);
+    port_->close();
 }
 
 bool QtSerialPort::portOpen() const
@@ -218,7 +227,7 @@ void QtSerialPort::failIfBroken()
     }
     markBroken(port_->errorString());
     port_->clearError();
-    port_->close();
+    closeDevice();
     throw SerialError(broken_);
 }
 
@@ -242,7 +251,7 @@ bool QtSerialPort::deviceGone(bool* readable)
 void QtSerialPort::failGone()
 {
     markBroken(QStringLiteral("hung up"));
-    port_->close();
+    closeDevice();
     throw SerialError(broken_);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "platform/serial_port.h"
@@ -28,6 +29,7 @@ public:
     int input() override;
     QByteArray peekInput(int maxBytes) override;
     void output(const QByteArray& bytes) override;
+    int descriptor() const override { return descriptor_.load(); }
 
     // The device the platform's N-th port is.
     static QString deviceForNumber(int number);
@@ -48,12 +50,16 @@ private:
     void pullInput();
     // Hands pending output to the device; throws when the device has gone.
     void pushOutput();
+    // Every closing goes through here, so that a signal handler never writes to
+    // a descriptor that has been let go (and may belong to another file by then).
+    void closeDevice();
 
     std::unique_ptr<QSerialPort> port_;
     QString portName_;
     QString settings_ = QStringLiteral("9600,n,8,1");
     QString broken_;     // why the open port stopped working; empty while it works
     int generation_ = 0; // counts closings, so a late queued close spares a new opening
+    std::atomic<int> descriptor_{-1};
 };
 
 } // namespace quelm

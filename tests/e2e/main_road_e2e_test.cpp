@@ -104,9 +104,9 @@ TEST_F(MainRoadLive, PowerOnPushesTheStoredStateToTheRadioInOrder)
 
     powerOn();
 
-    ASSERT_TRUE(radio.waitForFrames(15, 2s));
+    ASSERT_TRUE(radio.waitForFrames(16, 2s));
     const std::vector<std::string> expected{
-        "FE FE 56 E0 07 01 FD", "FE FE 56 E0 05 00 05 05 07 00 FD", "FE FE 56 E0 06 03 FD",
+        "FE FE 56 E0 1C 00 00 FD", "FE FE 56 E0 07 01 FD", "FE FE 56 E0 05 00 05 05 07 00 FD", "FE FE 56 E0 06 03 FD",
         "FE FE 56 E0 07 00 FD", "FE FE 56 E0 06 01 FD", "FE FE 56 E0 05 00 40 07 14 00 FD",
         "FE FE 56 E0 0F 00 FD", "FE FE 56 E0 10 02 FD", "FE FE 56 E0 16 44 00 FD",
         "FE FE 56 E0 16 45 00 FD", "FE FE 56 E0 16 22 01 FD", "FE FE 56 E0 16 40 00 FD",

@@ -1,6 +1,7 @@
 // The panel's keys against the simulated radio with real timers: a held tuning
 // key, and the transmitter left in receive by every way the link can end (the
-// power key, closing the window, a pulled cable, the caller's keying).
+// power key, closing the window, a pulled cable, the caller's keying), and a
+// radio left keyed by an earlier run put in receive when the link opens.
 
 #include <chrono>
 #include <memory>
@@ -152,4 +153,17 @@ TEST_F(PanelKeysLive, APulledCableLeavesThePanelInReceiveAndThePlugTellsTheRadio
     ASSERT_TRUE(radio->waitForFrames(1, 2s));
     EXPECT_EQ(sim::toHex(radio->log().front().bytes), "FE FE 56 E0 1C 00 00 FD");
     EXPECT_FALSE(radioTransmits());
+}
+
+TEST_F(PanelKeysLive, ARadioLeftKeyedByAnEarlierRunIsPutInReceiveByThePowerKey)
+{
+    // As a run killed while transmitting leaves it: the radio keyed, and this
+    // run knowing nothing of it.
+    ASSERT_EQ(radio->control("key"), "ok");
+    ASSERT_TRUE(radioTransmits());
+    powerOn();
+    EXPECT_TRUE(eventually([&] { return !radioTransmits(); }, 1000));
+    ASSERT_FALSE(radio->log().empty());
+    EXPECT_EQ(sim::toHex(radio->log().front().bytes), "FE FE 56 E0 1C 00 00 FD");
+    EXPECT_TRUE(q->LCDTX->isHidden());
 }

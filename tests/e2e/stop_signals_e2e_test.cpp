@@ -1,8 +1,10 @@
 // The real program, started offscreen, ended by the signals of kill, Ctrl-C and
 // a closed session: it closes as its exit key does and writes the last radio
-// state before it ends.
+// state before it ends. Two signals at once, with the program transmitting to
+// the simulated radio on a display of the test's own, leave the radio in receive.
 
 #include <csignal>
+#include <functional>
 #include <string>
 
 #include <QDeadlineTimer>
@@ -10,10 +12,15 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include "simulator/radio_simulator.h"
+#include "support/live_program.h"
+#include "support/port_alias.h"
 
 namespace {
 
@@ -85,3 +92,154 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignalLive,
                          ::testing::Values(StopCase{"SIGTERM", SIGTERM}, StopCase{"SIGINT", SIGINT},
                                            StopCase{"SIGHUP", SIGHUP}),
                          [](const ::testing::TestParamInfo<StopCase>& i) { return std::string(i.param.name); });
+
+namespace {
+
+// An X display of the test's own, so that the program's keys can be clicked as
+// an operator clicks them.
+class VirtualDisplay {
+public:
+    VirtualDisplay()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+            why_ = "Xvfb and xdotool are needed to click the program's keys";
+            return;
+        }
+        // Xvfb picks a free display and writes its number to the descriptor named.
+        server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                              QStringLiteral("-screen"), QStringLiteral("0"),
+                                              QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                              QStringLiteral("tcp")});
+        QDeadlineTimer ready(10000);
+        while (!server_.canReadLine() && !ready.hasExpired() && server_.state() != QProcess::NotRunning)
+            server_.waitForReadyRead(100);
+        const QByteArray number = server_.readLine().trimmed();
+        if (number.isEmpty())
+            why_ = "Xvfb did not start";
+        else
+            name_ = QStringLiteral(":") + QString::fromLatin1(number);
+    }
+
+    ~VirtualDisplay()
+    {
+        server_.terminate();
+        if (!server_.waitForFinished(5000))
+            server_.kill();
+        server_.waitForFinished(5000);
+    }
+
+    const std::string& whyNot() const { return why_; }
+    const QString& name() const { return name_; }
+
+    // Output of one xdotool command on this display; empty when it fails.
+    QString xdotool(const QStringList& args) const
+    {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), name_);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral("xdotool"), args);
+        if (!tool.waitForFinished(10000) || tool.exitCode() != 0)
+            return {};
+        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    }
+
+    // The program's main window, once it is shown.
+    QString windowOf(qint64 pid) const
+    {
+        QDeadlineTimer shown(20000);
+        while (!shown.hasExpired()) {
+            const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"),
+                                         QStringLiteral("^Quelm$")});
+            if (!ids.isEmpty())
+                return ids.split(QLatin1Char('\n')).first();
+            QThread::msleep(100);
+        }
+        return {};
+    }
+
+    void click(const QString& window, int x, int y) const
+    {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+                 QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+private:
+    QProcess server_;
+    QString name_;
+    std::string why_;
+};
+
+bool within(const std::function<bool()>& done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+} // namespace
+
+// Logging out or shutting down sends the session's signals all at once: the
+// second comes before the first is handled, and must not leave the radio keyed.
+TEST(TwoStopSignals, TogetherWhileTransmittingLeaveTheRadioInReceive)
+{
+    VirtualDisplay display;
+    if (!display.whyNot().empty())
+        GTEST_SKIP() << display.whyNot();
+
+    const std::string alias = testsupport::uniquePortAlias();
+    quelm::sim::RadioSimulator radio(testsupport::steadyRadio(alias, 120));
+    radio.start();
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("program")));
+    const QString program = root.filePath(QStringLiteral("program/quelm"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUELM_PROGRAM), program));
+    QFile ini(root.filePath(QStringLiteral("program/quelm.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    // The first start's frequency, 50110, lies in the 6 m row: no band message.
+    ini.write(QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
+                             "20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n")
+                  .arg(QString::fromStdString(alias))
+                  .toUtf8());
+    ini.close();
+
+    QProcess quelm;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DISPLAY"), display.name());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+    // Never the desktop's own sound server.
+    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + root.filePath(QStringLiteral("none")));
+    quelm.setProcessEnvironment(env);
+    quelm.start(program, {});
+    ASSERT_TRUE(quelm.waitForStarted(10000));
+    const QString window = display.windowOf(quelm.processId());
+    ASSERT_FALSE(window.isEmpty()) << quelm.readAllStandardError().toStdString();
+
+    // The power key, then the transmit key, where they lie on the panel.
+    display.click(window, 64, 48);
+    ASSERT_TRUE(within([&] { return radio.logSize() >= 16; }, 10000)) << radio.logSize();
+    QThread::msleep(300); // the push's last pause, then the receive loop starts
+    display.click(window, 64, 91);
+    ASSERT_TRUE(within([&] { return radio.state().transmitting; }, 5000));
+
+    const auto pid = static_cast<pid_t>(quelm.processId());
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    ASSERT_EQ(::kill(pid, SIGHUP), 0);
+    ASSERT_TRUE(quelm.waitForFinished(20000));
+    EXPECT_EQ(quelm.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(quelm.exitCode() == 128 + SIGTERM || quelm.exitCode() == 128 + SIGHUP) << quelm.exitCode();
+
+    // The simulated radio reads the line on a thread of its own.
+    EXPECT_TRUE(within([&] { return !radio.state().transmitting; }, 2000));
+    radio.stop();
+}

@@ -1,7 +1,11 @@
 // The top-level failure handler: a failure escaping an event handler is shown,
 // the last radio state is written, and the program ends with a failure status.
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QTest>
@@ -15,8 +19,12 @@
 #endif
 
 #include "app/quelm_application.h"
+#include "front_panel/quelm.h"
 #include "platform/errors.h"
 #include "platform/fakes.h"
+#include "support/civ_frames.h"
+#include "support/fake_platform.h"
+#include "support/quelm_fixture.h"
 
 using quelm::QuelmApplication;
 
@@ -153,6 +161,101 @@ TEST_F(FailureHandler, OrdinaryEventsPassThroughUntouched)
     EXPECT_EQ(saves, 0);
     EXPECT_TRUE(ends.empty());
 }
+
+namespace {
+
+// The settings store of a disk that has filled up: once failing, nothing can be written.
+class FillingStore final : public quelm::SettingsStore {
+public:
+    QString getSetting(const QString& a, const QString& s, const QString& k, const QString& d) override
+    {
+        return inner.getSetting(a, s, k, d);
+    }
+    void saveSetting(const QString& a, const QString& s, const QString& k, const QString& v) override
+    {
+        if (full)
+            throw quelm::PlatformError(QStringLiteral("Cannot write the settings file: the disk is full."));
+        inner.saveSetting(a, s, k, v);
+    }
+    quelm::MemorySettingsStore inner;
+    bool full = false;
+};
+
+struct KeyedCase {
+    const char* name;
+    std::function<void(quelm::Quelm&)> key;
+    bool diskFull;
+};
+
+// The main window on the fake port, watched by the failure handler as the
+// program watches it, with the link open.
+class FailureWhileKeyed : public ::testing::TestWithParam<KeyedCase> {
+protected:
+    void SetUp() override
+    {
+        QuelmFixture::writeFileIn(fake.folder.path(), QuelmFixture::defaultIni());
+        window = std::make_unique<quelm::Quelm>(platform);
+        ASSERT_TRUE(window->Form_Load());
+        app = QuelmApplication::instance();
+        ASSERT_NE(app, nullptr);
+        app->setMessageBox(&fake.messages);
+        app->watchWindow(*window);
+        app->setEnd([this](int code) { ends.push_back(code); });
+        window->cmPower_Click();
+        ASSERT_TRUE(quelm::isOn(window->st.PowerOn));
+    }
+
+    void TearDown() override
+    {
+        if (!app)
+            return;
+        app->setMessageBox(nullptr);
+        app->setSaveState({});
+        app->setEndTransmit({});
+        app->setEnd({});
+    }
+
+    FakePlatform fake;
+    FillingStore store;
+    quelm::Platform platform{fake.serial, fake.clock, fake.events, fake.waits, store,
+                             fake.messages, fake.wave, fake.folder.path()};
+    std::unique_ptr<quelm::Quelm> window;
+    QuelmApplication* app = nullptr;
+    std::vector<int> ends;
+};
+
+} // namespace
+
+TEST_P(FailureWhileKeyed, EndsWithReceiveOnTheLineAndTheMessage)
+{
+    const KeyedCase& c = GetParam();
+    c.key(*window);
+    ASSERT_TRUE(window->link.mayBeKeyed());
+    store.full = c.diskFull;
+    fake.serial.clearWrites();
+
+    QTimer::singleShot(0, app, [] { throw std::runtime_error("handler broke"); });
+    QCoreApplication::processEvents();
+
+    ASSERT_FALSE(fake.serial.writes().empty());
+    EXPECT_EQ(testframes::shown(fake.serial.writes().front().bytes),
+              testframes::shown(testframes::sent({0x1C, 0x00, 0x00})));
+    EXPECT_FALSE(window->link.mayBeKeyed());
+    ASSERT_EQ(fake.messages.criticals.size(), 1);
+    EXPECT_TRUE(fake.messages.criticals[0].contains(QStringLiteral("handler broke")))
+        << fake.messages.criticals[0].toStdString();
+    EXPECT_EQ(fake.messages.criticals[0].contains(QStringLiteral("the disk is full")), c.diskFull)
+        << fake.messages.criticals[0].toStdString();
+    EXPECT_EQ(ends, std::vector<int>{QuelmApplication::kFailureExitCode});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keyed, FailureWhileKeyed,
+    ::testing::Values(KeyedCase{"TxKey", [](quelm::Quelm& q) { q.cmTX_Click(); }, false},
+                      KeyedCase{"TxKeyDiskFull", [](quelm::Quelm& q) { q.cmTX_Click(); }, true},
+                      // The CQ caller keys without the key's flag.
+                      KeyedCase{"CallerDiskFull", [](quelm::Quelm& q) { q.RadioSetRXTX(true); }, true}),
+    [](const ::testing::TestParamInfo<KeyedCase>& i) { return std::string(i.param.name); });
 
 TEST(FailureHandlerDeathTest, TheProgramEndsWithTheFailureStatus)
 {

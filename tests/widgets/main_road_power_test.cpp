@@ -74,8 +74,9 @@ struct PushCase {
 
 class PushOrder : public PowerFixture, public ::testing::WithParamInterface<PushCase> {};
 
-// Fifteen frames reach the wire: the link sends nothing for RIT, whose step
-// still sets its indicator and pauses.
+// Sixteen frames reach the wire: receive first, whatever the radio was left
+// in; the link sends nothing for RIT, whose step still sets its indicator and
+// pauses.
 TEST_P(PushOrder, SendsTheStoredStateInOrderAndOpensTheLink)
 {
     const PushCase& c = GetParam();
@@ -116,14 +117,14 @@ INSTANTIATE_TEST_SUITE_P(
     BothVfos, PushOrder,
     ::testing::Values(
         PushCase{0,
-                 {sent({0x07, 0x01}), sent({0x05, 0x00, 0x05, 0x05, 0x07, 0x00}), sent({0x06, 0x03}),
+                 {sent({0x1C, 0x00, 0x00}), sent({0x07, 0x01}), sent({0x05, 0x00, 0x05, 0x05, 0x07, 0x00}), sent({0x06, 0x03}),
                   sent({0x07, 0x00}), sent({0x06, 0x01}), sent({0x05, 0x00, 0x40, 0x07, 0x14, 0x00}),
                   sent({0x0F, 0x00}), sent({0x10, 0x02}), sent({0x16, 0x44, 0x01}), sent({0x16, 0x45, 0x00}),
                   sent({0x16, 0x22, 0x01}), sent({0x16, 0x40, 0x00}), sent({0x16, 0x48, 0x01}),
                   sent({0x16, 0x12, 0x02}), sent({0x0F, 0x10})},
                  "VFOA", "USB", "14,074.00", "1 KHz"},
         PushCase{1,
-                 {sent({0x07, 0x00}), sent({0x05, 0x00, 0x40, 0x07, 0x14, 0x00}), sent({0x06, 0x01}),
+                 {sent({0x1C, 0x00, 0x00}), sent({0x07, 0x00}), sent({0x05, 0x00, 0x40, 0x07, 0x14, 0x00}), sent({0x06, 0x01}),
                   sent({0x07, 0x01}), sent({0x06, 0x03}), sent({0x05, 0x00, 0x05, 0x05, 0x07, 0x00}),
                   sent({0x0F, 0x00}), sent({0x10, 0x01}), sent({0x16, 0x44, 0x01}), sent({0x16, 0x45, 0x00}),
                   sent({0x16, 0x22, 0x01}), sent({0x16, 0x40, 0x00}), sent({0x16, 0x48, 0x01}),
@@ -151,17 +152,17 @@ TEST_F(PowerFixture, EachIndicatorChangesJustBeforeItsCommandAndEveryCommandIsFo
 
     q->cmPower_Click();
 
-    ASSERT_EQ(f.fake.serial.writes().size(), 15u);
+    ASSERT_EQ(f.fake.serial.writes().size(), 16u);
     // Frame numbers (1-based) of each indicator's command; RIT sends none, so its
-    // indicator changes in the pause after the notch frame (13).
+    // indicator changes in the pause after the notch frame (14).
     for (const Seen& s : seen) {
-        EXPECT_EQ(s.compBlue, s.frames >= 9) << s.frames;
-        EXPECT_EQ(s.nbShown, s.frames >= 11) << s.frames;
-        EXPECT_EQ(s.agcSlow, s.frames >= 14) << s.frames;
-        EXPECT_EQ(s.dupOff, s.frames >= 15) << s.frames;
+        EXPECT_EQ(s.compBlue, s.frames >= 10) << s.frames;
+        EXPECT_EQ(s.nbShown, s.frames >= 12) << s.frames;
+        EXPECT_EQ(s.agcSlow, s.frames >= 15) << s.frames;
+        EXPECT_EQ(s.dupOff, s.frames >= 16) << s.frames;
     }
     const bool ritPauseSeen = std::any_of(seen.begin(), seen.end(), [](const Seen& s) {
-        return s.frames == 13 && s.ritShown;
+        return s.frames == 14 && s.ritShown;
     });
     EXPECT_TRUE(ritPauseSeen);
 
@@ -170,7 +171,7 @@ TEST_F(PowerFixture, EachIndicatorChangesJustBeforeItsCommandAndEveryCommandIsFo
     const auto& w = f.fake.serial.writes();
     for (std::size_t i = 1; i < w.size(); ++i)
         EXPECT_GT(w[i].time - w[i - 1].time, q->st.CmdDelay) << "before frame " << i + 1;
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const Seen& s) { return s.frames == 15; }));
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const Seen& s) { return s.frames == 16; }));
 }
 
 TEST_F(PowerFixture, AgcOffIsGreyAndSendsZero)
@@ -179,7 +180,7 @@ TEST_F(PowerFixture, AgcOffIsGreyAndSendsZero)
     q->cmPower_Click();
     EXPECT_EQ(q->LCDAGC->caption(), QStringLiteral("AGC OFF"));
     EXPECT_EQ(q->LCDAGC->foreColor(), kGrey);
-    EXPECT_EQ(f.fake.serial.writes().at(13).bytes, sent({0x16, 0x12, 0x00}));
+    EXPECT_EQ(f.fake.serial.writes().at(14).bytes, sent({0x16, 0x12, 0x00}));
 }
 
 TEST_F(PowerFixture, BytesArrivingDuringThePushAreDiscarded)
@@ -203,7 +204,7 @@ TEST_F(PowerFixture, AStoredFrequencyOutsideEveryBandShowsTheMessageAndThePushGo
     q->st.VFOQrg[0] = 13000;
     q->cmPower_Click();
     EXPECT_EQ(f.fake.messages.criticals, QStringList{f.notInBandMessage()});
-    EXPECT_EQ(f.fake.serial.writes().size(), 15u);
+    EXPECT_EQ(f.fake.serial.writes().size(), 16u);
     EXPECT_TRUE(isOn(q->st.PowerOn));
 }
 
@@ -230,8 +231,8 @@ TEST_F(PowerFixture, ClosingSendsNothingAndOpeningAgainPushesTheStateOfTheRun)
     q->st.SplitOn = kTrue;
     q->cmPower_Click();
 
-    ASSERT_EQ(f.fake.serial.writes().size(), 15u);
-    EXPECT_EQ(f.fake.serial.writes().at(6).bytes, sent({0x0F, 0x01}));
+    ASSERT_EQ(f.fake.serial.writes().size(), 16u);
+    EXPECT_EQ(f.fake.serial.writes().at(7).bytes, sent({0x0F, 0x01}));
     EXPECT_FALSE(q->LCDSplit->isHidden());
     EXPECT_TRUE(isOn(q->st.PowerOn));
     EXPECT_EQ(f.fake.serial.openCount(), 2);
@@ -267,7 +268,7 @@ TEST_F(PowerFixture, ASecondPressDuringThePushDoesNotOpenThePortAgain)
     q->cmPower_Click();
 
     EXPECT_EQ(f.fake.serial.openCount(), 1);
-    EXPECT_EQ(f.fake.serial.writes().size(), 15u);
+    EXPECT_EQ(f.fake.serial.writes().size(), 16u);
     EXPECT_TRUE(f.fake.messages.criticals.isEmpty());
     EXPECT_TRUE(isOn(q->st.PowerOn));
     EXPECT_TRUE(f.fake.serial.portOpen());
@@ -281,7 +282,7 @@ TEST_F(PowerFixture, ClosingTheWindowDuringThePushClosesThePortAndEndsThePush)
 
     const size_t sentBeforeClose = f.fake.serial.writes().size();
     EXPECT_GT(sentBeforeClose, 0u);
-    EXPECT_LT(sentBeforeClose, 15u);
+    EXPECT_LT(sentBeforeClose, 16u);
     EXPECT_FALSE(f.fake.serial.portOpen());
     EXPECT_FALSE(q->Timer1->isActive());
     EXPECT_FALSE(q->TimerS->isActive());
@@ -298,7 +299,7 @@ TEST_F(PowerFixture, AWriteFailureDuringThePushClosesTheLinkWithOneMessage)
 
     ASSERT_EQ(f.fake.messages.criticals.size(), 1);
     EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("Input/output error")));
-    EXPECT_LT(f.fake.serial.writes().size(), 15u);
+    EXPECT_LT(f.fake.serial.writes().size(), 16u);
     EXPECT_FALSE(f.fake.serial.portOpen());
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_FALSE(q->Timer1->enabled());

@@ -51,6 +51,14 @@ struct Wiring : ::testing::Test {
 
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
+    // A quick second press, as the window system delivers it: press, release,
+    // then the second press as a double click, and its release.
+    void doubleClick(QWidget* key)
+    {
+        QTest::mouseDClick(q->windowHandle(), Qt::LeftButton, {}, key->mapTo(q, key->rect().center()));
+        QCoreApplication::processEvents();
+    }
+
     void powerOnByMouse()
     {
         click(q->cmPower);
@@ -79,7 +87,7 @@ TEST_F(Wiring, ThePowerKeyOpensAndClosesTheLinkByMouse)
 {
     click(q->cmPower);
     EXPECT_TRUE(isOn(q->st.PowerOn));
-    EXPECT_EQ(f.fake.serial.writes().size(), 15u);
+    EXPECT_EQ(f.fake.serial.writes().size(), 16u);
     click(q->cmPower);
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_FALSE(f.fake.serial.portOpen());
@@ -101,6 +109,40 @@ TEST_F(Wiring, TheVfoKeySwapsOnAClickAndCopiesOnADoubleClick)
     EXPECT_EQ(w.back(), shown(sent({0x07, 0xA0})));
     EXPECT_EQ(q->st.VFOQrg[1 - q->st.VFOActive], q->st.VFOQrg[q->st.VFOActive]);
     EXPECT_EQ(q->st.VFOModo[1 - q->st.VFOActive], q->st.VFOModo[q->st.VFOActive]);
+}
+
+TEST_F(Wiring, AQuickSecondPressOfAKeyWithoutADoubleClickIsASecondPress)
+{
+    powerOnByMouse();
+    const struct {
+        const char* name;
+        PanelKey* key;
+        std::vector<std::string> frames;
+    } cases[] = {
+        // Keyed by the first press, back in receive by the second.
+        {"TX", q->cmTX, shownAll({sent({0x1C, 0x00, 0x01}), sent({0x1C, 0x00, 0x00})})},
+        {"SSB", q->cmSSB, shownAll({sent({0x06, 0x00}), sent({0x06, 0x01})})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.fake.serial.clearWrites();
+        doubleClick(c.key);
+        EXPECT_EQ(frames(f.fake.serial), c.frames);
+    }
+    EXPECT_EQ(q->st.TXOn, kFalse);
+    EXPECT_EQ(q->LCDModo->caption(), QStringLiteral("USB"));
+}
+
+TEST_F(Wiring, AQuickSecondPressOfTheVfoKeyIsItsClickThenItsDoubleClick)
+{
+    powerOnByMouse();
+    doubleClick(q->cmVFO);
+    // One swap to B, then A=B from B.
+    EXPECT_EQ(frames(f.fake.serial), shownAll({sent({0x07, 0x01}), sent({0x10, 0x01}), sent({0x06, 0x03}),
+                                               sent({0x03}), sent({0x07, 0xA0})}));
+    EXPECT_EQ(q->st.VFOActive, 1);
+    EXPECT_EQ(q->st.VFOQrg[0], 7050);
+    EXPECT_EQ(q->st.VFOModo[0], QStringLiteral("CW"));
 }
 
 TEST_F(Wiring, TheStepKeyOpensTheListAndALineOfItSetsTheStep)

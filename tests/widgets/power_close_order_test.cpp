@@ -46,6 +46,7 @@ public:
     int input() override { return inner_.input(); }
     QByteArray peekInput(int maxBytes) override { return inner_.peekInput(maxBytes); }
     void output(const QByteArray& b) override { inner_.output(b); }
+    int descriptor() const override { return inner_.descriptor(); }
 
 private:
     FakeSerialPort& inner_;
