@@ -1,6 +1,9 @@
 #include "front_panel/panel_widgets.h"
 
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
@@ -124,6 +127,10 @@ void KeyEdit::typeKey(int keyAscii)
 
 void KeyEdit::keyPressEvent(QKeyEvent* e)
 {
+    if (e->matches(QKeySequence::Paste)) {
+        typeText(QGuiApplication::clipboard()->text());
+        return;
+    }
     int code = 0;
     switch (e->key()) {
     case Qt::Key_Return:
@@ -131,15 +138,38 @@ void KeyEdit::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Escape: code = 27; break;
     case Qt::Key_Backspace: code = 8; break;
     default:
-        if (!e->text().isEmpty() && e->text()[0].unicode() >= 32 && e->text()[0].unicode() < 256)
-            code = e->text()[0].unicode();
+        if (!e->text().isEmpty() && e->text()[0].unicode() >= 32) {
+            // Every character goes to the box's handler, which decides what the
+            // box takes; left to the line edit, one the handler never saw got in.
+            typeText(e->text());
+            return;
+        }
         break;
     }
-    if (code == 0) { // navigation keys and the like reach the box unchanged
+    if (code == 0) {
+        // Navigation keys and the like reach the box unchanged.
         QLineEdit::keyPressEvent(e);
         return;
     }
     typeKey(code);
+}
+
+void KeyEdit::typeText(const QString& text)
+{
+    // Pasted or composed text is typed key by key, so it passes the same handler.
+    // Line ends and other control characters in it are not keys to act on, and a
+    // character beyond the 16-bit range has no character code to hand over.
+    for (const QChar c : text) {
+        if (c.unicode() >= 32 && !c.isSurrogate())
+            typeKey(c.unicode());
+    }
+}
+
+void KeyEdit::inputMethodEvent(QInputMethodEvent* e)
+{
+    const QString commit = e->commitString();
+    e->accept();
+    typeText(commit);
 }
 
 PanelSlider::PanelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)

@@ -97,9 +97,13 @@ public:
     std::function<void(int& keyAscii)> onKeyPress;
     // Delivers one character code as if typed (tests, and the queued Enter).
     void typeKey(int keyAscii);
+    // Delivers the printable characters of a text one by one, as typed; pasted
+    // and composed text comes in this way.
+    void typeText(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
 };
 
 class PanelSlider : public QSlider {

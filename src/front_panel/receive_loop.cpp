@@ -71,6 +71,10 @@ void Quelm::actOnReply(const QString& s)
             const double restore = st.PrevQrg;
             st.PrevQrg = 0;
             CambiaQRG(restore, false);
+            // The radio stayed where it was: the display must not go on showing
+            // the frequency it refused.
+            QRG->setCaption(conv::formatFixed2(restore));
+            showSatelliteSide(restore);
         }
     } else if (code == kFrequency) {
         frequencyReply(s);
@@ -104,6 +108,8 @@ void Quelm::keyerReply(const QString& s)
     LCDCWMem->setText(trimBlanks(s.mid(3)));
     QCursor::setPos(LCDCWMem->mapToGlobal(QPoint(30, 30)));
     LCDCWMem->setVisible(true);
+    // The operator edits at once, an empty memory as well as a filled one.
+    LCDCWMem->setFocus();
 }
 
 } // namespace quelm

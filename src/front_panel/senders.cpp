@@ -8,6 +8,7 @@
 #include "front_panel/quelm.h"
 #include "front_panel/steps.h"
 #include "operating_aids/satellite_conversion.h"
+#include "operating_aids/satellite_panel.h"
 #include "platform/conversions.h"
 #include "platform/errors.h"
 
@@ -30,8 +31,8 @@ void Quelm::showSatelliteSide(double radioKHz)
 {
     if (LCDSatQrg->isHidden())
         return;
-    const int row = cmbSatellite->currentRow();
-    if (row < 0 || row >= kSatRows)
+    const int row = satellitePanel ? satellitePanel->chosenRow() : -1;
+    if (row < 0)
         return;
     LCDSatQrg->setCaption(conv::formatFixed2(sat::displayConversion(st.SatTable[row], radioKHz)));
 }

@@ -9,7 +9,6 @@
 #include <optional>
 
 #include <QEvent>
-#include <QLocale>
 
 #include "front_panel/quelm.h"
 #include "platform/conversions.h"
@@ -30,24 +29,6 @@ double raisedCount(double stepHz)
     if (!(stepHz > 0))
         return 10;
     return std::max(10.0, std::ceil(1000.0 / stepHz));
-}
-
-// The typed text in the user's own notation: where the decimal separator is not
-// a point, the user's separator is the decimal point and the point groups, so a
-// box opened on "14074,5" sends 14074.5 rather than 14074.
-double typedKHz(const QString& text)
-{
-    const QChar decimal = QLocale().decimalPoint().at(0);
-    if (decimal == QLatin1Char('.'))
-        return conv::decimalReader(text);
-    QString swapped = text;
-    for (QChar& c : swapped) {
-        if (c == decimal)
-            c = QLatin1Char('.');
-        else if (c == QLatin1Char('.'))
-            c = decimal;
-    }
-    return conv::decimalReader(swapped);
 }
 
 // A release that never reaches the key (a dialog took the mouse, the window was
@@ -196,7 +177,7 @@ void Quelm::QRGEdit_KeyPress(int& KeyAscii)
         // The link may have closed while the box was open: nothing to tune then.
         if (isOn(st.PowerOn)) {
             st.PrevQrg = st.VFOQrg[st.VFOActive];
-            CambiaQRG(typedKHz(QRGEdit->text()), true);
+            CambiaQRG(conv::decimalReader(conv::typedDecimal(QRGEdit->text())), true);
         }
     }
     const bool digit = KeyAscii >= '0' && KeyAscii <= '9';

@@ -9,6 +9,7 @@
 #include <QValidator>
 
 #include "memory_editor/sheet_book.h"
+#include "platform/conversions.h"
 
 namespace quelm {
 
@@ -20,24 +21,24 @@ QChar userDecimal()
     return point.isEmpty() ? QLatin1Char('.') : point.front();
 }
 
-// Digits, one decimal separator (a point or the user's), a leading minus.
+// Digits, a leading minus, and the marks a typed number may hold: a point, the
+// user's decimal and group separators. Whether they make a number is the typed
+// number's reading; "1.234" on the way to "1.234,5" must get through.
 class NumberValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
         const QChar decimal = userDecimal();
-        bool separator = false;
+        const QString group = QLocale().groupSeparator();
         for (qsizetype i = 0; i < input.size(); ++i) {
             const QChar c = input[i];
             if (c.isDigit() && c.unicode() < 128)
                 continue;
             if (c == QLatin1Char('-') && i == 0)
                 continue;
-            if ((c == QLatin1Char('.') || c == decimal) && !separator) {
-                separator = true;
+            if (c == QLatin1Char('.') || c == decimal || (group.size() == 1 && c == group.front()))
                 continue;
-            }
             return Invalid;
         }
         // Empty is fine too: it empties the cell.
@@ -167,15 +168,8 @@ SheetDelegate::SheetDelegate(SheetBook& book) : QStyledItemDelegate(&book), book
 
 std::optional<double> SheetDelegate::typedNumber(const QString& text)
 {
-    QString t = text.trimmed();
-    const QChar decimal = userDecimal();
-    if (decimal != QLatin1Char('.')) {
-        if (t.count(decimal) + t.count(QLatin1Char('.')) > 1)
-            return std::nullopt;
-        t.replace(decimal, QLatin1Char('.'));
-    }
     double v = 0;
-    if (!SheetModel::readsAsNumber(t, &v))
+    if (!SheetModel::readsAsNumber(conv::typedDecimal(text.trimmed()), &v))
         return std::nullopt;
     return v;
 }

@@ -37,8 +37,9 @@ private:
     SheetBook& book_;
 };
 
-// Edits a number cell as a number (the user's decimal separator or a point, no
-// grouping) and a text cell as text without the characters the book refuses.
+// Edits a number cell as a typed number (conv::typedDecimal: a point or the
+// user's decimal separator, the last of them where both appear) and a text cell
+// as text without the characters the book refuses.
 class SheetDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -48,8 +49,9 @@ public:
                           const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
-    // A typed number: digits, one decimal separator (the user's or a point), an
-    // optional minus; nullopt for anything else. The empty text is no number.
+    // A typed number: digits, an optional minus, a decimal mark as
+    // conv::typedDecimal reads it; nullopt for anything else. The empty text is
+    // no number.
     static std::optional<double> typedNumber(const QString& text);
 
 private:

@@ -15,8 +15,12 @@ QByteArray memoryText(const QString& boxText)
 
 int upperCaseKey(int code)
 {
-    if (code < 0 || code > 0xFF)
+    if (code < 0)
         return code;
+    // The memory goes to the radio one byte a character: what has no byte of its
+    // own would reach it as "?", so it is not taken at all.
+    if (code > 0xFF)
+        return 0;
     const char16_t upper = QChar(static_cast<char16_t>(code)).toUpper().unicode();
     return upper <= 0xFF ? upper : code;
 }

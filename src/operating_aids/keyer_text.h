@@ -19,8 +19,9 @@ constexpr int kLastChannel = 4;
 QByteArray memoryText(const QString& boxText);
 
 // A typed character code shown in capitals: a letter becomes its capital where
-// that capital is itself a one-byte character; every other code is unchanged
-// (so "ÿ", whose capital lies outside Latin-1, stays as typed).
+// that capital is itself a one-byte character; every other one-byte code is
+// unchanged (so "ÿ", whose capital lies outside Latin-1, stays as typed). A code
+// above Latin-1 gives 0: the key is dropped, as the memory cannot hold it.
 int upperCaseKey(int code);
 
 // The channel a caption of the channel field names ("01" .. "04"), rounded to a

@@ -34,9 +34,14 @@ double entryConversion(const SatRowCells& row, double satelliteKHz)
     return cellKHz(row[TrxQrgAtLow]) - (satelliteKHz - cellKHz(row[SatQrgLow]));
 }
 
+std::optional<double> typedKHz(QStringView typed)
+{
+    return conv::plainNumber(conv::typedDecimal(typed));
+}
+
 std::optional<double> entryFrequency(const SatRowCells& row, QStringView typed)
 {
-    const std::optional<double> satelliteKHz = conv::localeReading(typed);
+    const std::optional<double> satelliteKHz = typedKHz(typed);
     if (!satelliteKHz)
         return std::nullopt;
     return entryConversion(row, *satelliteKHz);

@@ -30,10 +30,15 @@ double displayConversion(const SatRowCells& row, double radioKHz);
 // Satellite-side frequency to the radio.
 double entryConversion(const SatRowCells& row, double satelliteKHz);
 
-// What the entry box tunes: its text read as a number in the user's format
-// (group separators accepted, so a frequency shown as "435,150.00" reads back
-// as itself), converted to the radio's frequency. A text that is no number
-// (empty, two decimal points, a lone minus sign) gives nothing to tune.
+// The entry box's text as a frequency: a point or the user's decimal separator
+// marks the decimals, and where both appear the last does and the other groups,
+// so a frequency shown as "435,150.00" reads back as itself and "435150.5" is the
+// same frequency under every desktop language. A text that is no number (empty,
+// two decimal points, a lone minus sign) gives nothing.
+std::optional<double> typedKHz(QStringView typed);
+
+// What the entry box tunes: its text read as above, converted to the radio's
+// frequency; nothing to tune for a text that is no number.
 std::optional<double> entryFrequency(const SatRowCells& row, QStringView typed);
 
 // The entry box's key filter: the digits, the control keys, the blank and the

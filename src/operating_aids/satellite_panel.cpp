@@ -27,8 +27,7 @@ SatellitePanel::SatellitePanel(const SatelliteControls& controls, const SatTable
 
 int SatellitePanel::chosenRow() const
 {
-    const int row = c_.cmbSatellite->currentRow();
-    return row >= 0 && row < kSatRows ? row : -1;
+    return chosen_;
 }
 
 void SatellitePanel::showSatelliteQrg(double kHz)
@@ -38,21 +37,21 @@ void SatellitePanel::showSatelliteQrg(double kHz)
 
 void SatellitePanel::cmSatSelect_Click()
 {
-    rowBeforeList_ = chosenRow();
     c_.cmbSatellite->show();
     c_.cmbSatellite->raise();
 }
 
 void SatellitePanel::cmbSatellite_Click()
 {
-    const int r = chosenRow();
-    if (r < 0 || !radio_.PowerOn()) {
+    const int r = c_.cmbSatellite->currentRow();
+    if (r < 0 || r >= kSatRows || !radio_.PowerOn()) {
         // Nothing can be tuned over a closed link: the satellite chosen before
         // stays chosen, so its name and the conversions still agree.
-        c_.cmbSatellite->setCurrentRow(rowBeforeList_);
+        c_.cmbSatellite->setCurrentRow(chosen_);
         c_.cmbSatellite->hide();
         return;
     }
+    chosen_ = r;
     const sat::SatRowCells& row = table_[r];
     c_.LCDSat->setCaption(c_.cmbSatellite->item(r)->text());
     showSatelliteQrg(sat::cellKHz(row[SatQrgLow]));
@@ -90,7 +89,7 @@ void SatellitePanel::enterFrequency()
     if (!radio_.PowerOn())
         return;
     const QString typed = c_.QRGEditSat->text();
-    if (const std::optional<double> shown = conv::localeReading(QStringView(typed)))
+    if (const std::optional<double> shown = sat::typedKHz(typed))
         showSatelliteQrg(*shown);
     const int r = chosenRow();
     if (r < 0)

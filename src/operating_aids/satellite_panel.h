@@ -55,7 +55,9 @@ public:
     // Esc abandons, Enter tunes; keys that cannot be part of a frequency are dropped.
     void QRGEditSat_KeyPress(int& KeyAscii);
 
-    // The chosen row of the table, or -1 while none is chosen.
+    // The row of the table last picked, the one LCDSat names, or -1 while none
+    // is. The list's current row is not it: a press on another name that ends
+    // off the list moves that row without picking anything.
     int chosenRow() const;
 
 private:
@@ -65,7 +67,7 @@ private:
     SatelliteControls c_;
     const SatTableCells& table_;
     SatelliteRadio radio_;
-    int rowBeforeList_ = -1;  // the chosen row when the list was opened
+    int chosen_ = -1;
 };
 
 } // namespace quelm

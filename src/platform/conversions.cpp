@@ -181,6 +181,36 @@ std::optional<double> plainNumber(QStringView text)
     return decimalReader(text);
 }
 
+QString typedDecimal(QStringView text)
+{
+    const QLocale locale;
+    const QString decimalText = locale.decimalPoint();
+    const QString groupText = locale.groupSeparator();
+    const QChar decimal = decimalText.size() == 1 ? decimalText.front() : QLatin1Char('.');
+    const QChar group = groupText.size() == 1 ? groupText.front() : QChar();
+    const auto isMark = [&](QChar c) { return c == QLatin1Char('.') || c == decimal; };
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isMark(text[i]))
+            last = i;
+    }
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (i == last || (i < last && c == text[last])) {
+            out += QLatin1Char('.');
+        } else if (i < last && isMark(c)) {
+            continue; // the other mark, before the decimal point: a group
+        } else if (c == group && !group.isNull() && (last < 0 || i < last)) {
+            continue;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::optional<double> localeReading(QStringView text)
 {
     const QLocale locale;

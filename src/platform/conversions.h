@@ -48,6 +48,17 @@ QString formatUpTo2(double value);
 // (no grouping, no exponent, no comma). nullopt for any other text.
 std::optional<double> plainNumber(QStringView text);
 
+// A typed number rewritten with "." as its decimal point and its grouping taken
+// out, so that it means the same under every desktop language: a point and the
+// user's decimal separator both mark the decimals; where both appear, the last
+// mark is the decimal point and the marks before it (and the user's group
+// separator) only group. "14074.5", "14074,5" (comma locale), "14.074,5" (comma
+// locale) and "14,074.5" all give "14074.5". A mark repeated as the last one
+// stays a second point ("435.1.5", "435,1,5" in a comma locale), and a group
+// separator after the decimal point stays, so the reader decides what such a text
+// is. Blanks and every other character are left where they are.
+QString typedDecimal(QStringView text);
+
 // Nearest whole number, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 double roundHalfEven(double value);
 

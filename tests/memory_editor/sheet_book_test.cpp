@@ -208,14 +208,22 @@ TEST_F(Book, NumberCellsTakeANumberInTheUsersOrThePointForm)
     typeInto(1, 2, QStringLiteral("7050.5"));
     EXPECT_TRUE(isNumber(sheet().value(1, 2)));
     EXPECT_DOUBLE_EQ(sheet().number(1, 2), 7050.5);
-    // Letters and grouping are refused as they are typed.
+    // Letters are refused as they are typed; the comma only groups here.
     typeInto(2, 2, QStringLiteral("14a0,74"));
     EXPECT_DOUBLE_EQ(sheet().number(2, 2), 14074);
+    typeInto(4, 2, QStringLiteral("14,074.5"));
+    EXPECT_DOUBLE_EQ(sheet().number(4, 2), 14074.5);
     {
+        // The point marks the decimals under a comma locale too; with both, the
+        // last one does.
         LocaleGuard german(QLocale(QLocale::German, QLocale::Germany));
         typeInto(3, 2, QStringLiteral("145750,5"));
         EXPECT_DOUBLE_EQ(sheet().number(3, 2), 145750.5);
         EXPECT_EQ(sheet().text(3, 2), QStringLiteral("145750.5"));
+        typeInto(5, 2, QStringLiteral("145750.25"));
+        EXPECT_DOUBLE_EQ(sheet().number(5, 2), 145750.25);
+        typeInto(6, 2, QStringLiteral("14.074,5"));
+        EXPECT_DOUBLE_EQ(sheet().number(6, 2), 14074.5);
     }
     // Emptying the editor empties the cell.
     typeInto(1, 2, QString());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,44 @@ TEST(DecimalReader, IgnoresTheUsersDecimalComma)
     LocaleGuard german(kGerman);
     EXPECT_EQ(conv::decimalReader(u"14074,5"), 14074);
     EXPECT_EQ(conv::decimalReader(u"14074.5"), 14074.5);
+}
+
+// A typed frequency: the point marks the decimals under every desktop language,
+// the user's own separator too; where both appear, the last one does.
+TEST(TypedDecimal, APointAndTheUsersSeparatorBothMarkTheDecimals)
+{
+    struct Case {
+        const char* text;
+        std::optional<double> pointLocale;
+        std::optional<double> commaLocale;
+    };
+    const Case cases[] = {
+        {"14074.5", 14074.5, 14074.5},
+        {"14074,5", 140745, 14074.5},  // where the comma groups, it only groups
+        {"14.074,5", std::nullopt, 14074.5},
+        {"14,074.5", 14074.5, 14074.5},
+        {"1.234.567,5", std::nullopt, 1234567.5},
+        {"435,100.00", 435100, 435100},
+        {"14.074", 14.074, 14.074},
+        {"-3,5", -35, -3.5},
+        {"5.", 5, 5},
+        {"435.1.5", std::nullopt, std::nullopt},
+        {"435,1,5", 43515, std::nullopt},
+        {"14074.5,1", std::nullopt, 140745.1},  // a group separator after the decimal point: no number
+        {"", std::nullopt, std::nullopt},
+    };
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), kGerman}) {
+        LocaleGuard guard(locale);
+        const bool comma = QLocale().decimalPoint() == QStringLiteral(",");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.text) + (comma ? " (comma locale)" : " (point locale)"));
+            const QString typed = conv::typedDecimal(QString::fromLatin1(c.text));
+            EXPECT_EQ(conv::plainNumber(typed), comma ? c.commaLocale : c.pointLocale);
+        }
+    }
+    // The main box reads the leading number: a second point ends it, in either locale.
+    LocaleGuard german(kGerman);
+    EXPECT_EQ(conv::decimalReader(conv::typedDecimal(u"14,074,5")), 14.074);
 }
 
 TEST(LocaleReading, ReadsTheWholeTextInTheUsersFormat)

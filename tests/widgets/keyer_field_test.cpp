@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 #include "front_panel/quelm.h"
 #include "operating_aids/keyer_field.h"
 #include "support/civ_frames.h"
 #include "support/quelm_fixture.h"
+#include "support/typed_keys.h"
 
 using namespace quelm;
 using namespace testframes;
@@ -100,6 +104,42 @@ TEST_F(KeyerFixture, TypedKeysShowInCapitalsButTheRadiosTextStaysAsItCame)
 
     QTest::keyClicks(q->LCDCWMem, QStringLiteral(" k?"));
     EXPECT_EQ(q->LCDCWMem->text(), QStringLiteral("cq de ik2abc K?"));
+    EXPECT_TRUE(f.fake.serial.writes().empty());
+}
+
+// The memory goes out one byte a character: what has no byte of its own stays
+// out of the box, typed or pasted, rather than reaching the radio as "?".
+TEST_F(KeyerFixture, CharactersTheMemoryCannotHoldDoNotGetIn)
+{
+    openBoxWith(1, "");
+    typeCharacters(q->LCDCWMem, QStringLiteral("cq\u0142\u20AC \u00E9"));
+    EXPECT_EQ(q->LCDCWMem->text(), QStringLiteral("CQ \u00C9"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("d\u0142e"));
+    QTest::keyClick(q->LCDCWMem, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(q->LCDCWMem->text(), QStringLiteral("CQ \u00C9DE"));
+
+    QTest::keyClick(q->LCDCWMem, Qt::Key_Return);
+    ASSERT_EQ(f.fake.serial.writes().size(), 1u);
+    EXPECT_EQ(shown(f.fake.serial.writes()[0].bytes),
+              shown(keyerWrite(1, QByteArray("CQ \xC9" "DE").leftJustified(50, ' '))));
+}
+
+// The box opens ready for typing, on an empty memory as on a filled one.
+TEST_F(KeyerFixture, TheBoxTakesTheKeyboardWhenItOpens)
+{
+    q->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(q));
+    q->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(q));
+    for (const char* memory : {"", "CQ TEST"}) {
+        SCOPED_TRACE(memory);
+        openBoxWith(1, memory);
+        EXPECT_EQ(QApplication::focusWidget(), q->LCDCWMem);
+        QTest::keyClick(q->windowHandle(), Qt::Key_A);
+        EXPECT_TRUE(q->LCDCWMem->text().endsWith(QLatin1Char('A')));
+        QTest::keyClick(q->windowHandle(), Qt::Key_Escape);
+        EXPECT_TRUE(q->LCDCWMem->isHidden());
+    }
     EXPECT_TRUE(f.fake.serial.writes().empty());
 }
 

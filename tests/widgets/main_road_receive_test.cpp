@@ -115,7 +115,8 @@ TEST_F(ReceiveFixture, NotGoodRestoresTheFrequencyBeforeTheTypedEntryOnlyOnce)
     EXPECT_DOUBLE_EQ(q->st.VFOQrg[0], 14074);
     EXPECT_EQ(q->st.BandIndex, 5);
     EXPECT_EQ(q->st.PrevQrg, 0);
-    EXPECT_EQ(q->QRG->caption(), QStringLiteral("28,500.00"));
+    // The radio stayed on 14074: the display says so again.
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("14,074.00"));
     EXPECT_TRUE(f.fake.serial.writes().empty());
 
     // A second NG finds nothing to restore.
@@ -348,11 +349,14 @@ TEST_F(ReceiveFixture, SatelliteSideFollowsTheReportWhileShownWithARowChosen)
     receive(frequencyReport(436050000));
     EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("unchanged")); // no row chosen
 
+    // Picked from the list (the pick's own tuning is left waiting).
     q->cmbSatellite->setCurrentRow(0);
+    emit q->cmbSatellite->chosen();
     receive(frequencyReport(436050000));
     EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("145,950.00"));
 
     q->cmbSatellite->setCurrentRow(1);
+    emit q->cmbSatellite->chosen();
     receive(frequencyReport(145950000));
     EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("435,550.00"));
 }

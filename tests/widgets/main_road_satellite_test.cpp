@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "front_panel/quelm.h"
 #include "operating_aids/satellite_conversion.h"
 #include "support/quelm_fixture.h"
@@ -68,10 +70,17 @@ TEST(SatelliteDisplay, FrequencyCommandShowsTheSatelliteSideOnlyWhenShownWithARo
     q.RadioSetFreq(freq);
     EXPECT_EQ(q.LCDSatQrg->caption(), QStringLiteral("unchanged"));
 
-    q.cmbSatellite->setCurrentRow(0); // non-inverting: satellite 145900 at radio 436000
+    EXPECT_EQ(f.fake.serial.writes().size(), 2u);
+
+    // Non-inverting: satellite 145900 at radio 436000, picked from the list; the
+    // pick tunes the satellite's low end.
+    q.cmbSatellite->setCurrentRow(0);
+    emit q.cmbSatellite->chosen();
+    QCoreApplication::sendPostedEvents();
+    f.fake.serial.clearWrites();
     q.RadioSetFreq(freq);
     EXPECT_EQ(q.LCDSatQrg->caption(), QStringLiteral("145,950.00"));
-    EXPECT_EQ(f.fake.serial.writes().size(), 3u);
+    EXPECT_EQ(f.fake.serial.writes().size(), 1u);
 }
 
 TEST(SatelliteDisplay, ANegativeFrequencyIsRaisedToZeroInTheCallersVariable)

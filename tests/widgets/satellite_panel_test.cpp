@@ -8,13 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QListWidget>
 #include <QTest>
 
 #include "front_panel/quelm.h"
 #include "support/civ_frames.h"
 #include "support/locale_guard.h"
 #include "support/quelm_fixture.h"
+#include "support/typed_keys.h"
 
 using namespace quelm;
 using namespace testframes;
@@ -177,6 +181,14 @@ TEST_F(SatelliteFixture, TheEntryBoxKeepsOnlyKeysThatCanMakeAFrequency)
     q->QRGEditSat->clear();
     QTest::keyClicks(q->QRGEditSat, QStringLiteral("4a3/5,x-.9Z"));
     EXPECT_EQ(q->QRGEditSat->text(), QStringLiteral("435,-.9"));
+
+    // Nor characters beyond Latin-1, typed or pasted.
+    q->QRGEditSat->clear();
+    typeCharacters(q->QRGEditSat, QStringLiteral("4\u20AC3\u01425"));
+    EXPECT_EQ(q->QRGEditSat->text(), QStringLiteral("435"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("1\u20ACa,\u01425"));
+    QTest::keyClick(q->QRGEditSat, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(q->QRGEditSat->text(), QStringLiteral("4351,5"));
 }
 
 TEST_F(SatelliteFixture, EntryThatIsNoNumberTunesNothingAndShowsWhereTheRadioIs)
@@ -260,4 +272,58 @@ TEST_F(SatelliteFixture, PickReadsBackItsOwnFieldInTheUsersNumberFormat)
     f.fake.serial.clearWrites();
     typeIntoEntryBox(QStringLiteral("435.150,00"));
     EXPECT_EQ(frames(), std::vector<std::string>{kTune145850});
+
+    // A point marks the decimals there too, as radios and logs write them.
+    f.fake.serial.clearWrites();
+    typeIntoEntryBox(QStringLiteral("435150.5"));
+    EXPECT_EQ(frames(), std::vector<std::string>{"FE FE 56 E0 05 00 05 85 45 01 FD"});
+    EXPECT_DOUBLE_EQ(q->st.VFOQrg[q->st.VFOActive], 145850.5);
+    EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("435.150,50"));
+}
+
+// A press on another name that is let go off the list picks nothing: the
+// satellite on show stays the one the radio's reports and typed entries go by.
+TEST_F(SatelliteFixture, APressDraggedOffTheListLeavesTheChosenSatellite)
+{
+    pick(0);
+    QCoreApplication::sendPostedEvents();
+    emit q->cmSatSelect->clicked();
+    QListWidget* list = q->cmbSatellite;
+    list->doItemsLayout();
+    const QPoint onInverted = list->visualItemRect(list->item(1)).center();
+    ASSERT_FALSE(onInverted.isNull());
+    QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, onInverted);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(-20, -20));
+    ASSERT_EQ(list->currentRow(), 1);
+    q->Image1_MouseMove(); // the pointer crosses the panel picture: the list goes
+    f.fake.serial.clearWrites();
+
+    EXPECT_EQ(q->LCDSat->caption(), QStringLiteral("Upright"));
+    receive(report145(870));
+    EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("435,170.00"));
+    typeIntoEntryBox(QStringLiteral("435180"));
+    EXPECT_EQ(frames(), std::vector<std::string>{"FE FE 56 E0 05 00 00 88 45 01 FD"});
+    EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("435,180.00"));
+}
+
+// A typed radio frequency that the radio refuses: both fields go back to where
+// the radio stayed.
+TEST_F(SatelliteFixture, ARefusedTypedFrequencyRestoresTheSatelliteSideToo)
+{
+    pick(0);
+    QCoreApplication::sendPostedEvents();
+    q->cmQRG_Click();
+    q->QRGEdit->clear();
+    QTest::keyClicks(q->QRGEdit, QStringLiteral("145.87"));
+    QTest::keyClick(q->QRGEdit, Qt::Key_Return);
+    ASSERT_EQ(q->QRG->caption(), QStringLiteral("145.87"));
+    ASSERT_NE(q->LCDSatQrg->caption(), QStringLiteral("435,100.00"));
+    f.fake.serial.clearWrites();
+
+    receive(fromRadio({0xFA}));
+
+    EXPECT_DOUBLE_EQ(q->st.VFOQrg[q->st.VFOActive], 145800);
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("145,800.00"));
+    EXPECT_EQ(q->LCDSatQrg->caption(), QStringLiteral("435,100.00"));
+    EXPECT_TRUE(frames().empty());
 }

@@ -3,6 +3,7 @@
 // hold that loses its release, and the typed frequency with its key filter.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include "radio_link/civ_codec.h"
 #include "support/locale_guard.h"
 #include "support/powered_panel.h"
+#include "support/typed_keys.h"
 
 using namespace quelm;
 using namespace testframes;
@@ -261,9 +263,18 @@ TEST_P(TypedEntry, TheFilterKeepsDigitsAndPunctuationAndEnterSendsTheDecimalRead
 INSTANTIATE_TEST_SUITE_P(
     Typed, TypedEntry,
     ::testing::Values(EntryCase{"LettersDropped", "7a0.5x5", "70.55", 70.55}, EntryCase{"Empty", "\b", "", 0},
-                      EntryCase{"ReadingStopsAtTheComma", "14,074.5", "14,074.5", 14},
+                      EntryCase{"TheCommaGroups", "14,074.5", "14,074.5", 14074.5},
                       EntryCase{"NegativeGoesOutAsZero", "-5", "-5", 0}),
     [](const ::testing::TestParamInfo<EntryCase>& i) { return std::string(i.param.name); });
+
+TEST_F(TuningKeys, CharactersBeyondLatin1StayOutOfTheBox)
+{
+    powerOn();
+    q->cmQRG_Click();
+    q->QRGEdit->clear();
+    typeCharacters(q->QRGEdit, QStringLiteral("14\u20AC07\u01424.5"));
+    EXPECT_EQ(q->QRGEdit->text(), QStringLiteral("14074.5"));
+}
 
 TEST_F(TuningKeys, ARefusedTypedFrequencyIsPutBackByTheNotGoodAnswer)
 {
@@ -281,6 +292,26 @@ TEST_F(TuningKeys, ARefusedTypedFrequencyIsPutBackByTheNotGoodAnswer)
     EXPECT_EQ(qrg(), 14074.5);
     EXPECT_EQ(q->st.BandIndex, 5);
     EXPECT_EQ(q->st.PrevQrg, 0);
+}
+
+// "14.074" meant in MHz is 14.074 kHz to the radio, which refuses it: the display
+// must show the frequency the radio stayed on, not the refused one.
+TEST_F(TuningKeys, ARefusedTypedFrequencyLeavesTheDisplayOnTheRadiosFrequency)
+{
+    powerOn();
+    tuneFrom(50110, 10);
+    q->cmQRG_Click();
+    type("14.074");
+    q->QRGEdit->typeKey(13);
+    ASSERT_EQ(q->QRG->caption(), QStringLiteral("14.07"));
+    f.fake.serial.clearWrites();
+
+    f.fake.serial.queueInput(fromRadio({0xFA}));
+    q->Timer1_Timer();
+
+    EXPECT_EQ(qrg(), 50110);
+    EXPECT_EQ(q->QRG->caption(), QStringLiteral("50,110.00"));
+    EXPECT_TRUE(frames().empty());
 }
 
 TEST_F(TuningKeys, EscHidesTheBoxAndTouchesNothing)
@@ -325,8 +356,14 @@ TEST_F(TuningKeys, WithACommaLocaleTheBoxOpensAndSendsInTheUsersNotation)
     q->QRGEdit->typeKey(13);
     EXPECT_EQ(qrg(), 14074.5);
 
-    q->cmQRG_Click();
-    type("14.074,5"); // a point groups there: the reading stops at it, as at a comma elsewhere
-    q->QRGEdit->typeKey(13);
-    EXPECT_EQ(qrg(), 14);
+    // A point marks the decimals as well, as radios and spot lists write them;
+    // with both, the last one does and the other groups.
+    const std::pair<const char*, double> typed[] = {{"14074.5", 14074.5}, {"7050,25", 7050.25},
+                                                     {"14.074,5", 14074.5}, {"14,074.5", 14074.5}};
+    for (const auto& [text, kHz] : typed) {
+        q->cmQRG_Click();
+        type(text);
+        q->QRGEdit->typeKey(13);
+        EXPECT_EQ(qrg(), kHz) << text;
+    }
 }
