@@ -13,7 +13,7 @@
 
 #include "front_panel/quelm.h"
 #include "front_panel/steps.h"
-#include "window_support/vexlan_prog_bar.h"
+#include "window_support/bar_control.h"
 
 namespace quelm {
 

@@ -7,7 +7,7 @@
 #include "operating_aids/voice_recorder.h" // complete for the destructor
 
 #include "window_support/region.h"
-#include "window_support/vexlan_prog_bar.h"
+#include "window_support/bar_control.h"
 
 namespace quelm {
 

@@ -29,7 +29,7 @@
 #include <QWidget>
 
 #include "front_panel/operating_state.h"
-#include "front_panel/panel_widgets.h"
+#include "window_support/panel_widgets.h"
 #include "platform/platform.h"
 #include "radio_link/radio_link.h"
 
@@ -43,6 +43,9 @@ class KeyerField;
 class SatellitePanel;
 class Memory;
 class MemoryKey;
+
+// The names of the controls that the panel's geometry table places.
+QStringList panelControlNames();
 
 class Quelm : public QWidget {
     Q_OBJECT

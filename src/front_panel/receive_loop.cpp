@@ -11,7 +11,7 @@
 #include "front_panel/quelm.h"
 #include "platform/conversions.h"
 #include "platform/errors.h"
-#include "window_support/vexlan_prog_bar.h"
+#include "window_support/bar_control.h"
 
 namespace quelm {
 

@@ -13,7 +13,7 @@ void Quelm::createRecorder()
     radio.PowerOn = [this] { return isOn(st.PowerOn); };
     radio.RadioSetRXTX = [this](bool RX) { RadioSetRXTX(RX); };
     radio.currentQrg = [this] { return st.VFOQrg[static_cast<std::size_t>(st.VFOActive)]; };
-    radio.CQMsg = [this]() -> const std::array<CQMessage, kCQEntries>& { return st.CQMsg; };
+    radio.CQMsg = [this]() -> const CQMessages& { return st.CQMsg; };
     recorder = std::make_unique<VoiceRecorder>(RecorderControls{cmRec, cmPause, cmStop, cmPlay, cmCQ, LCDWav, TimerCQ},
                                                std::move(radio), platform.wave, platform.waits, platform.messages,
                                                platform.programFolder);

@@ -7,7 +7,7 @@
 #include "front_panel/word_helpers.h"
 #include "platform/conversions.h"
 #include "platform/serial_port.h"
-#include "window_support/module1.h"
+#include "window_support/field_split.h"
 
 namespace quelm {
 

@@ -19,8 +19,8 @@ struct SettingsFile {
     QString error;
 
     std::array<std::array<Cell, 5>, kBandRows + 1> BandLimit{};
-    std::array<CQMessage, kCQEntries> CQMsg{};
-    std::array<std::array<Cell, 7>, kSatRows> SatTable{};
+    CQMessages CQMsg{};
+    SatTableCells SatTable{};
     // The satellites' names, in row order, for the satellite list.
     QStringList satelliteNames;
 

@@ -7,7 +7,7 @@
 #include <QRegularExpression>
 
 #include "platform/conversions.h"
-#include "window_support/module1.h"
+#include "window_support/field_split.h"
 
 namespace quelm::bank {
 

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-#include "front_panel/panel_widgets.h"
+#include "window_support/panel_widgets.h"
 #include "operating_aids/keyer_text.h"
 
 namespace quelm {

@@ -1,6 +1,6 @@
 #include "operating_aids/satellite_conversion.h"
 
-#include "front_panel/operating_state.h"
+#include "operating_aids/satellite_table.h"
 #include "platform/conversions.h"
 
 namespace quelm::sat {

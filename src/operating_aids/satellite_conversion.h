@@ -10,13 +10,10 @@
 
 #include <QStringView>
 
+#include "operating_aids/satellite_table.h"
 #include "platform/cell.h"
 
 namespace quelm::sat {
-
-// Columns 0..6 of one row: sense, satellite low, satellite high, radio at high,
-// radio at low, mode flag, mode.
-using SatRowCells = std::array<Cell, 7>;
 
 // A frequency cell as a number: a number as itself, a text by the decimal
 // reader, the empty value as 0.

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
-#include "front_panel/panel_widgets.h"
+#include "window_support/panel_widgets.h"
 #include "platform/conversions.h"
 
 namespace quelm {

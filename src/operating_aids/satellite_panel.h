@@ -13,7 +13,7 @@
 #include <QObject>
 #include <QString>
 
-#include "front_panel/operating_state.h"
+#include "operating_aids/satellite_table.h"
 #include "operating_aids/satellite_conversion.h"
 
 namespace quelm {
@@ -38,8 +38,6 @@ struct SatelliteControls {
     LcdLabel* LCDSatQrg = nullptr;      // the satellite-side frequency
     KeyEdit* QRGEditSat = nullptr;      // the entry box
 };
-
-using SatTableCells = std::array<sat::SatRowCells, kSatRows>;
 
 class SatellitePanel : public QObject {
     Q_OBJECT

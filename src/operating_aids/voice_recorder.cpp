@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "front_panel/panel_widgets.h"
+#include "window_support/panel_widgets.h"
 #include "platform/conversions.h"
 #include "platform/message_box.h"
 #include "platform/waits.h"

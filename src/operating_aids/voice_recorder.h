@@ -18,7 +18,7 @@
 #include <QObject>
 #include <QString>
 
-#include "front_panel/operating_state.h"
+#include "operating_aids/cq_message.h"
 
 namespace quelm {
 
@@ -38,7 +38,7 @@ struct RecorderRadio {
     // The current VFO's frequency in kHz, for a recording's name.
     std::function<double()> currentQrg;
     // The "[CQ]" messages of the settings file.
-    std::function<const std::array<CQMessage, kCQEntries>&()> CQMsg;
+    std::function<const CQMessages&()> CQMsg;
 };
 
 // The controls the recorder drives; all belong to the main window.

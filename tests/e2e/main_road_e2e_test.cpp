@@ -17,7 +17,7 @@
 #include "simulator/radio_simulator.h"
 #include "support/live_program.h"
 #include "support/port_alias.h"
-#include "window_support/vexlan_prog_bar.h"
+#include "window_support/bar_control.h"
 
 using namespace quelm;
 using namespace std::chrono_literals;

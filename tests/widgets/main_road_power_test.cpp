@@ -11,7 +11,7 @@
 
 #include "front_panel/quelm.h"
 #include "support/quelm_fixture.h"
-#include "window_support/vexlan_prog_bar.h"
+#include "window_support/bar_control.h"
 #include "support/civ_frames.h"
 
 using namespace quelm;

@@ -1,4 +1,4 @@
-#include "window_support/module1.h"
+#include "window_support/field_split.h"
 
 namespace quelm {
 

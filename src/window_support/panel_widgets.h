@@ -21,9 +21,6 @@ unsigned int toWinColor(const QColor& c);
 constexpr unsigned int kBlue = 0x00C00000;  // the panel's "on"
 constexpr unsigned int kGrey = 0x00C0C0C0;  // the panel's "off"
 
-// The names of the controls that the panel's geometry table places.
-QStringList panelControlNames();
-
 // A key of the panel: a transparent label over the picture. A double click is a
 // click, then doubleClicked; on a key where nothing is connected to
 // doubleClicked it is two clicks.

@@ -1,4 +1,4 @@
-#include "window_support/vexlan_prog_bar.h"
+#include "window_support/bar_control.h"
 
 #include <algorithm>
 

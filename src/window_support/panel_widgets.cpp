@@ -1,4 +1,4 @@
-#include "front_panel/panel_widgets.h"
+#include "window_support/panel_widgets.h"
 
 #include <QClipboard>
 #include <QEvent>

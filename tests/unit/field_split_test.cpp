@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "window_support/module1.h"
+#include "window_support/field_split.h"
 
 using namespace quelm;
 
