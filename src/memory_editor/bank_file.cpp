@@ -85,8 +85,16 @@ Listing listBankFiles(const QStringList& fileNames)
     std::sort(names.begin(), names.end());
     Listing out;
     for (const QString& name : names) {
-        if (!name.startsWith(kPrefix) || !name.endsWith(kSuffix))
+        if (!name.startsWith(kPrefix, Qt::CaseInsensitive) || !name.endsWith(kSuffix, Qt::CaseInsensitive))
             continue;
+        // Saving writes "MEM_<bank>.ini" as spelt: a file of another spelling
+        // would come back as a second file beside it, or, in a folder that
+        // ignores the case, be written over by a bank it never was.
+        if (!name.startsWith(kPrefix) || !name.endsWith(kSuffix)) {
+            out.skipped << QStringLiteral("%1: not a bank file name: its letter case differs from MEM_<bank>.ini")
+                               .arg(name);
+            continue;
+        }
         if (!name.startsWith(kBankPrefix) || name.size() <= kBankPrefix.size() + kSuffix.size()) {
             out.skipped << QStringLiteral("%1: not a bank file name (MEM_<bank>.ini)").arg(name);
             continue;
@@ -99,7 +107,11 @@ Listing listBankFiles(const QStringList& fileNames)
 Contents readBank(const QByteArray& bytes, int columns, int maxRows)
 {
     Contents out;
-    const std::vector<QString> lines = splitLines(QString::fromLatin1(bytes));
+    std::vector<QString> lines = splitLines(QString::fromLatin1(bytes));
+    // Empty lines past the last row hold nothing to leave out: a file that
+    // ends in an empty line, as editors make it, loads without a note.
+    while (lines.size() > static_cast<std::size_t>(std::max(maxRows, 0)) && lines.back().isEmpty())
+        lines.pop_back();
     const int kept = static_cast<int>(std::min<std::size_t>(lines.size(), static_cast<std::size_t>(std::max(maxRows, 0))));
     out.rows.resize(static_cast<std::size_t>(kept));
     for (int r = 0; r < kept; ++r) {

@@ -37,7 +37,8 @@ inline int columnsOf(const QString& name) { return isRadioBank(name) ? kRadioCol
 QString fileName(const QString& bank);
 
 // The bank files among a folder's file names, in name order, and the names
-// that look like bank files ("MEM*.ini") but cannot be one, each with why.
+// that look like bank files ("MEM*.ini" in any letter case) but cannot be one,
+// each with why.
 struct Listing {
     struct File {
         QString fileName;
@@ -57,7 +58,8 @@ struct Contents {
 // Reads `bytes` for a sheet of `columns` columns and `maxRows` rows: fields 2
 // and 5 become numbers (plain decimal with a point), the others texts; a
 // number field that is no number, and lines past the last row, are left out
-// with a note. Lines may end in CR LF, LF or CR.
+// with a note (empty lines at the end past the last row need none). Lines may
+// end in CR LF, LF or CR.
 Contents readBank(const QByteArray& bytes, int columns, int maxRows);
 
 // The file for a sheet: `text(row, col)` gives a cell's text. A comma, CR or

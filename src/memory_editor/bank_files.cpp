@@ -1,7 +1,9 @@
 // The bank files: every "MEM_<bank>.ini" of the program folder is read into a
 // sheet of its own when the editor loads; "Save bank" and "Save all" write
 // sheets back. A file that cannot be read or written costs that file only:
-// the operator is told which and why, and every other bank goes on.
+// the operator is told which and why, and every other bank goes on. A file
+// that could not be read is replaced only when the operator says so: its
+// channels are in no sheet, and a save would lose them.
 
 #include "memory_editor/bank_file.h"
 #include "memory_editor/memory.h"
@@ -37,6 +39,15 @@ void fill(SheetModel& sheet, const bank::Contents& contents)
     }
 }
 
+QString unreadMatch(const QMap<QString, QString>& unread, const QString& file)
+{
+    // A folder that ignores letter case holds one file for both spellings.
+    for (auto it = unread.begin(); it != unread.end(); ++it)
+        if (it.key().compare(file, Qt::CaseInsensitive) == 0)
+            return it.key();
+    return {};
+}
+
 } // namespace
 
 bool Memory::loadBanks()
@@ -45,12 +56,14 @@ bool Memory::loadBanks()
     for (const QString& skipped : listing.skipped)
         platform_.messages.warning(QStringLiteral("A file in the program folder was not loaded as a bank:\n%1")
                                        .arg(skipped));
+    unread_.clear();
     bool radioBankLoaded = false;
     int counter = 1;
     for (const bank::Listing::File& file : listing.files) {
         QString error;
         const std::optional<QByteArray> bytes = folder_.read(file.fileName, &error);
         if (!bytes) {
+            unread_.insert(file.fileName, error);
             platform_.messages.warning(
                 QStringLiteral("The bank file %1 could not be read (%2); the bank \"%3\" is not shown.")
                     .arg(file.fileName, error, file.bank));
@@ -80,16 +93,38 @@ bool Memory::loadBanks()
     return radioBankLoaded;
 }
 
+bool Memory::mayReplace(const QString& file, const QString& bank)
+{
+    const QString unread = unreadMatch(unread_, file);
+    if (unread.isEmpty())
+        return true;
+    return platform_.messages.question(
+        QStringLiteral("The bank file %1 could not be read when the memory editor was opened (%2), so the sheet "
+                       "\"%3\" does not show what it holds.\n\nReplace %1 with the sheet \"%3\"? What the file "
+                       "holds now will be lost.")
+            .arg(unread, unread_.value(unread), bank));
+}
+
+bool Memory::bankFileExists(const QString& bank)
+{
+    return folder_.fileNames().contains(bank::fileName(bank), Qt::CaseInsensitive);
+}
+
 bool Memory::saveSheet(int sheet, QString* failure)
 {
-    const SheetModel* s = F1Book1->sheet(sheet);
+    QPointer<SheetModel> s = F1Book1->sheet(sheet);
     if (!s)
         return false;
     const QString file = bank::fileName(s->name());
+    // The sheet can go while the question is open; a No keeps the file.
+    if (!mayReplace(file, s->name()) || !s)
+        return true;
     const QByteArray bytes = bank::writeBank(s->name(), [s](int row, int col) { return s->text(row, col); });
     QString error;
-    if (folder_.replace(file, bytes, &error))
+    if (folder_.replace(file, bytes, &error)) {
+        unread_.remove(unreadMatch(unread_, file));
         return true;
+    }
     *failure = QStringLiteral("%1 (bank \"%2\"): %3").arg(file, s->name(), error);
     return false;
 }

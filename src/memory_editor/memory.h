@@ -14,6 +14,7 @@
 
 #include <vector>
 
+#include <QMap>
 #include <QPointer>
 #include <QWidget>
 
@@ -150,7 +151,14 @@ private:
     void layOut(const QStringList& headings, const std::vector<int>& numberColumns,
                 const std::vector<std::pair<int, int>>& unlocked, int rows);  // memory_window.cpp
     bool loadBanks();                          // bank_files.cpp
+    // False with the failure when the file could not be written (a replace the
+    // operator declined is no failure).
     bool saveSheet(int sheet, QString* failure);  // bank_files.cpp
+    // False when `file` is one the load could not read and the operator does
+    // not say Yes to replacing it.
+    bool mayReplace(const QString& file, const QString& bank);  // bank_files.cpp
+    // A bank file of that name (in any letter case) is in the program folder.
+    bool bankFileExists(const QString& bank);  // bank_files.cpp
     void writeChoice(const QString& caption, bool duplex);  // sheet_editing.cpp
     void insertRows(int first, int last);      // sheet_editing.cpp
     bool onUserBank() const;                   // sheet_editing.cpp
@@ -169,6 +177,9 @@ private:
     bool loaded_ = false;
     bool loading_ = false;
     bool transferring_ = false;
+    // The bank files the load could not read, with why: what they hold was
+    // never seen, so no save replaces one unasked.
+    QMap<QString, QString> unread_;
     // The sheet a running transfer reads from and writes into; gone if deleted.
     QPointer<SheetModel> transferSheet_;
 };

@@ -34,11 +34,13 @@ void Memory::cmadd_Click()
     F1Book1->setCurrentSheet(1);
     short sn = 1;
     FormatSheet(sn);
-    // Every bank writes its own file: the lowest "bank N" no other sheet has.
+    // Every bank writes its own file: the lowest "bank N" that no other sheet
+    // has and no file in the folder has either (one the load could not read,
+    // or one whose sheet was deleted), so a save writes over nothing.
     QString name;
     for (int n = 1; name.isEmpty(); ++n) {
         const QString candidate = QStringLiteral("bank %1").arg(n);
-        if (F1Book1->sheetNameProblem(1, candidate).isEmpty())
+        if (F1Book1->sheetNameProblem(1, candidate).isEmpty() && !bankFileExists(candidate))
             name = candidate;
     }
     F1Book1->setSheetName(1, name);

@@ -206,6 +206,14 @@ void RecordingMessageBox::warning(const QString& text)
         whileOpen();
 }
 
+bool RecordingMessageBox::question(const QString& text)
+{
+    questions.append(text);
+    if (whileOpen)
+        whileOpen();
+    return answer;
+}
+
 void RecordingMessageBox::openCritical(const QString& text, QObject* context, std::function<void()> closed)
 {
     criticals.append(text);

@@ -137,12 +137,17 @@ class RecordingMessageBox final : public MessageBox {
 public:
     void critical(const QString& text) override;
     void warning(const QString& text) override;
+    // Recorded in `questions`; answered with `answer`.
+    bool question(const QString& text) override;
     // Recorded in `criticals` like critical(); the box stays open until the test
     // closes it.
     void openCritical(const QString& text, QObject* context, std::function<void()> closed) override;
     QStringList criticals;
     QStringList warnings;
-    // Runs while a box of critical() or warning() is "open", before the call
+    QStringList questions;
+    // What the operator answers every question: No unless a test says Yes.
+    bool answer = false;
+    // Runs while a box of critical(), warning() or question() is "open", before the call
     // returns (a test can act inside it).
     std::function<void()> whileOpen;
 

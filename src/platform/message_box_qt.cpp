@@ -14,6 +14,12 @@ void QtMessageBox::warning(const QString& text)
     QMessageBox::warning(nullptr, QStringLiteral("Quelm"), text, QMessageBox::Ok);
 }
 
+bool QtMessageBox::question(const QString& text)
+{
+    return QMessageBox::question(nullptr, QStringLiteral("Quelm"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void QtMessageBox::openCritical(const QString& text, QObject* context, std::function<void()> closed)
 {
     auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Quelm"), text, QMessageBox::Ok);

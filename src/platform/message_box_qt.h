@@ -8,6 +8,7 @@ class QtMessageBox final : public MessageBox {
 public:
     void critical(const QString& text) override;
     void warning(const QString& text) override;
+    bool question(const QString& text) override;
     void openCritical(const QString& text, QObject* context, std::function<void()> closed) override;
 };
 

@@ -2,10 +2,13 @@
 // fails leaves behind (the old file, the sheet, the other banks, a message).
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "memory_editor/sheet_view.h"
 #include "memory_fixture.h"
+#include "platform/message_box_qt.h"
 #include "support/locale_guard.h"
 
 using namespace quelm;
@@ -173,4 +176,118 @@ TEST_F(MemoryFixture, NoTwoSheetsWriteTheSameFile)
     EXPECT_EQ(book().sheetName(1), QStringLiteral("bank 3"));
     memory->cmSaveAll_Click();
     EXPECT_EQ(folder.files.size(), 5u);
+}
+
+// ---- A bank file that could not be read is never written over unasked
+
+namespace {
+
+// A radio bank file that holds channels the editor never saw.
+QByteArray keptRadioFile()
+{
+    QByteArray all = "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n";
+    for (int i = 1; i < 99; ++i)
+        all += ",,,,,,,,\r\n";
+    return all;
+}
+
+} // namespace
+
+TEST_F(MemoryFixture, AnUnreadBankFileIsReplacedOnlyAfterAYes)
+{
+    struct Case {
+        const char* what;
+        bool saveAll;
+        bool yes;
+    };
+    const Case cases[] = {
+        {"Save bank, No", false, false},
+        {"Save bank, Yes", false, true},
+        {"Save all, No", true, false},
+        {"Save all, Yes", true, true},
+    };
+    for (const Case& c : cases) {
+        folder.files.clear();
+        folder.unreadable = {"MEM_Quelm.ini"};
+        put("MEM_Quelm.ini", keptRadioFile());
+        put("MEM_a.ini", "old,1,USB\r\n");
+        fake.messages.questions.clear();
+        fake.messages.criticals.clear();
+        fake.messages.warnings.clear();
+        load();
+        folder.unreadable.clear();  // the operator could replace it, so the editor may too
+        sheetNamed("a").setText(1, 1, QStringLiteral("new"));
+        showSheet("Quelm");
+        fake.messages.answer = c.yes;
+        c.saveAll ? memory->cmSaveAll_Click() : memory->cmSave_Click();
+
+        ASSERT_EQ(fake.messages.questions.size(), 1) << c.what;
+        EXPECT_TRUE(fake.messages.questions[0].contains("MEM_Quelm.ini")) << c.what;
+        EXPECT_EQ(folder.files["MEM_Quelm.ini"] == keptRadioFile(), !c.yes) << c.what;
+        if (c.saveAll) {
+            EXPECT_EQ(folder.files["MEM_a.ini"], QByteArray("new,1,USB\r\n")) << c.what;
+        }
+        EXPECT_TRUE(fake.messages.criticals.isEmpty()) << c.what;
+
+        // Once answered Yes the file holds the sheet, and saving it again needs no question.
+        showSheet("Quelm");
+        memory->cmSave_Click();
+        EXPECT_EQ(fake.messages.questions.size(), c.yes ? 1 : 2) << c.what;
+    }
+}
+
+TEST_F(MemoryFixture, TheDefaultSheetAsksBeforeItTakesAnUnreadFileOfItsName)
+{
+    put("MEM_bank 1.ini", "kept,14074,USB\r\n");
+    folder.unreadable.insert("MEM_bank 1.ini");
+    load();
+    folder.unreadable.clear();
+    ASSERT_EQ(sheetNames(), QStringList({"bank 1", "Quelm"}));
+    memory->cmSaveAll_Click();
+    EXPECT_EQ(fake.messages.questions.size(), 1);
+    EXPECT_EQ(folder.files["MEM_bank 1.ini"], QByteArray("kept,14074,USB\r\n"));
+    EXPECT_TRUE(folder.files.count("MEM_Quelm.ini"));
+}
+
+TEST_F(MemoryFixture, AddNewBankTakesNoNameWithAFileBehindIt)
+{
+    put("MEM_a.ini", "a,1,USB\r\n");
+    put("MEM_bank 1.ini", "kept,14074,USB\r\n");
+    put("MEM_Bank 2.ini", "kept too,7050,LSB\r\n");
+    folder.unreadable = {"MEM_bank 1.ini", "MEM_Bank 2.ini"};
+    load();
+    folder.unreadable.clear();
+    memory->cmadd_Click();
+    EXPECT_EQ(book().sheetName(1), QStringLiteral("bank 3"));
+    memory->cmSaveAll_Click();
+    EXPECT_TRUE(fake.messages.questions.isEmpty());
+    EXPECT_EQ(folder.files["MEM_bank 1.ini"], QByteArray("kept,14074,USB\r\n"));
+}
+
+TEST_F(MemoryFixture, TheRealQuestionAnswersNoToEnter)
+{
+    put("MEM_Quelm.ini", keptRadioFile());
+    folder.unreadable.insert("MEM_Quelm.ini");
+    QtMessageBox boxes;
+    Platform asking{fake.serial, fake.clock, fake.events, fake.waits, fake.settings, boxes, fake.wave,
+                    fake.platform.programFolder};
+    // Enter on every box: the load's warning, then the question.
+    QStringList asked;
+    QTimer enter;
+    QObject::connect(&enter, &QTimer::timeout, [&asked] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (box->button(QMessageBox::No))
+                asked << box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    enter.start(10);
+    Memory editor(asking, folder, radio);
+    editor.Form_Load();
+    folder.unreadable.clear();
+    editor.cmSaveAll_Click();
+    enter.stop();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("MEM_Quelm.ini")) << asked[0].toStdString();
+    EXPECT_EQ(folder.files["MEM_Quelm.ini"], keptRadioFile());
 }

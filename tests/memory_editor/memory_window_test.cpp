@@ -78,7 +78,7 @@ TEST_F(MemoryFixture, BankFileContentsFillTheirSheets)
 
 TEST_F(MemoryFixture, DamagedBankFilesAreToldFileByFileAndTheRestLoads)
 {
-    put("MEM_bad.ini", "a,not a number,USB\r\n" + QByteArray(160 * 3, '\n'));
+    put("MEM_bad.ini", "a,not a number,USB\r\n" + QByteArray(160, '\n') + "past the end,1,USB\r\n");
     put("MEM_gone.ini", "x,1,USB\r\n");
     folder.unreadable.insert("MEM_gone.ini");
     put("MEM_good.ini", "y,14074,USB\r\n");
@@ -93,6 +93,14 @@ TEST_F(MemoryFixture, DamagedBankFilesAreToldFileByFileAndTheRestLoads)
     EXPECT_TRUE(fake.messages.warnings[0].contains("left out: the sheet has 150 rows"));
     EXPECT_TRUE(fake.messages.warnings[1].contains("MEM_gone.ini"));
     EXPECT_TRUE(fake.messages.criticals.isEmpty());
+}
+
+TEST_F(MemoryFixture, ARadioBankFileEndingInAnEmptyLineLoadsUntold)
+{
+    put("MEM_Quelm.ini", radioLine("RPT R6,145750,FM,,,,88.5,DUP-,Yes") + "\r\n");
+    load();
+    EXPECT_EQ(sheetNamed("Quelm").text(1, 1), QStringLiteral("RPT R6"));
+    EXPECT_TRUE(allMessages().isEmpty()) << allMessages().join(" / ").toStdString();
 }
 
 TEST_F(MemoryFixture, LayoutsOfTheTwoKindsOfBank)

@@ -65,10 +65,13 @@ TEST(BankFiles, ListingTakesBankFileNamesInNameOrder)
     }
     EXPECT_EQ(files, QStringList({"MEM_Quelm.ini", "MEM_a.ini", "MEM_b.ini", "MEM_bank 1.ini", "MEM_quelm.ini"}));
     EXPECT_EQ(banks, QStringList({"Quelm", "a", "b", "bank 1", "quelm"}));
-    ASSERT_EQ(l.skipped.size(), 3);
+    ASSERT_EQ(l.skipped.size(), 5);
     EXPECT_TRUE(l.skipped[0].startsWith("MEM.ini:"));
     EXPECT_TRUE(l.skipped[1].startsWith("MEMO.ini:"));
     EXPECT_TRUE(l.skipped[2].startsWith("MEM_.ini:"));
+    // Another letter case of the pattern is no bank file either, and is told as such.
+    EXPECT_EQ(l.skipped[3], "MEM_x.INI: not a bank file name: its letter case differs from MEM_<bank>.ini");
+    EXPECT_EQ(l.skipped[4], "mem_x.ini: not a bank file name: its letter case differs from MEM_<bank>.ini");
 }
 
 struct ReadCase {
@@ -102,6 +105,14 @@ TEST(BankFiles, ReadingLinesIntoCells)
          {{t("x"), n(145750), t("FM"), t("none"), e, e, e, e, t("No")}}, 1},
         {"lines past the last row", "a,1,\r\nb,2,\r\nc,3,\r\nd,4,\r\n", 3, 2,
          {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
+        // Editors end a file with an empty line: past the last row it holds nothing.
+        {"final empty line past the last row", "a,1,\r\nb,2,\r\n\r\n", 3, 2, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
+        {"final LF after CR LF past the last row", "a,1,\r\nb,2,\r\n\n", 3, 2, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
+        {"empty lines past the last row", "a,1,\r\nb,2,\r\n\r\n\r\n\r\n", 3, 2, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
+        {"a line past the last row before the empty one", "a,1,\r\nb,2,\r\n\r\nc,3,\r\n\r\n", 3, 2,
+         {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
+        {"a blank past the last row is no empty line", "a,1,\r\nb,2,\r\n \r\n", 3, 2,
+         {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
     };
     for (const ReadCase& c : cases) {
         const bank::Contents got = bank::readBank(c.bytes, c.columns, c.maxRows);
@@ -115,6 +126,9 @@ TEST(BankFiles, NotesSayWhatWasLeftOut)
     const bank::Contents got = bank::readBank("A,abc,USB\r\nB,2,\r\nC,3,\r\n", 3, 2);
     EXPECT_EQ(got.notes, QStringList({"line 1: field 2 \"abc\" is not a number; the cell stays empty",
                                       "1 line(s) after line 2 left out: the sheet has 2 rows"}));
+    // Empty lines after the last line left out are not counted with it.
+    EXPECT_EQ(bank::readBank("a,1,\r\n\r\nc,3,\r\n\r\n\r\n", 3, 1).notes,
+              QStringList({"2 line(s) after line 1 left out: the sheet has 1 rows"}));
 }
 
 namespace {

@@ -339,6 +339,7 @@ TEST(CivDecode, ReplyTexts)
         {hex("FE FE E0 56 1A 02 01 41 42 FD"), "85:AB"},
         {hex("FE FE E0 56 1A 02 FD"), "85:"},
         {hex("FE FE E0 56 1A 00 00 07 FD"), ""}, // a channel of another length
+        {hex("FE FE E0 56 1A 00 00 07 FF FD"), ""}, // the radio's answer for an empty channel
         {hex("FE FE E0 56 07 00 FD"), ""},
         // BCD nibbles above 9 count as they are.
         {hex("FE FE E0 56 15 02 0A 0F FD"), "40:  1015"},
@@ -346,6 +347,13 @@ TEST(CivDecode, ReplyTexts)
     };
     for (const auto& c : cases)
         EXPECT_EQ(decodeText(c.frame), c.text) << shown(c.frame);
+}
+
+TEST(CivDecode, AnEmptyChannelWritesNoCell)
+{
+    const Decoded d = decodeWhole(hex("FE FE E0 56 1A 00 00 07 FF FD"));
+    EXPECT_EQ(d.text, "");
+    EXPECT_FALSE(d.channel.has_value());
 }
 
 TEST(CivDecode, EndPositionIsCheckedFirst)
