@@ -37,6 +37,20 @@ bool catches(qint64 pid, int signal)
     return false;
 }
 
+// A copy of the program in `root`/program beside a quelm.ini holding `ini`: the
+// program reads its settings file from the folder it lies in. Empty on failure.
+QString programFolder(const QDir& root, const QByteArray& ini)
+{
+    if (!root.mkpath(QStringLiteral("program")))
+        return {};
+    const QString program = root.filePath(QStringLiteral("program/quelm"));
+    QFile file(root.filePath(QStringLiteral("program/quelm.ini")));
+    if (!QFile::copy(QStringLiteral(QUELM_PROGRAM), program) || !file.open(QIODevice::WriteOnly)
+        || file.write(ini) != ini.size())
+        return {};
+    return program;
+}
+
 struct StopCase {
     const char* name;
     int signal;
@@ -52,14 +66,8 @@ TEST_P(StopSignalLive, TheProgramClosesThroughItsUnloadStepAndSavesTheLastState)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QDir root(dir.path());
-    ASSERT_TRUE(root.mkpath(QStringLiteral("program")));
-    // The program reads quelm.ini from the folder it lies in.
-    const QString program = root.filePath(QStringLiteral("program/quelm"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUELM_PROGRAM), program));
-    QFile ini(root.filePath(QStringLiteral("program/quelm.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[COMM]\r\nport 1\r\n[BAND LIMIT]\r\n20m 14200 14000 14350\r\n");
-    ini.close();
+    const QString program = programFolder(root, "[COMM]\r\nport 1\r\n[BAND LIMIT]\r\n20m 14200 14000 14350\r\n");
+    ASSERT_FALSE(program.isEmpty());
 
     QProcess quelm;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -200,17 +208,12 @@ TEST(TwoStopSignals, TogetherWhileTransmittingLeaveTheRadioInReceive)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QDir root(dir.path());
-    ASSERT_TRUE(root.mkpath(QStringLiteral("program")));
-    const QString program = root.filePath(QStringLiteral("program/quelm"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUELM_PROGRAM), program));
-    QFile ini(root.filePath(QStringLiteral("program/quelm.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     // The first start's frequency, 50110, lies in the 6 m row: no band message.
-    ini.write(QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
-                             "20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n")
-                  .arg(QString::fromStdString(alias))
-                  .toUtf8());
-    ini.close();
+    const QString program = programFolder(root, QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
+                                                               "20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n")
+                                                    .arg(QString::fromStdString(alias))
+                                                    .toUtf8());
+    ASSERT_FALSE(program.isEmpty());
 
     QProcess quelm;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
