@@ -1,7 +1,9 @@
 // The real program, started offscreen, ended by the signals of kill, Ctrl-C and
 // a closed session: it closes as its exit key does and writes the last radio
-// state before it ends. Two signals at once, with the program transmitting to
-// the simulated radio on a display of the test's own, leave the radio in receive.
+// state before it ends. With the simulated radio keyed from the panel on a
+// display of the test's own (by the transmit key, or by the CQ caller on a private
+// sound server), two signals at once, or a kill followed by the next start's
+// power key, leave the radio in receive.
 
 #include <csignal>
 #include <functional>
@@ -9,6 +11,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPoint>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -21,6 +24,8 @@
 #include "simulator/radio_simulator.h"
 #include "support/live_program.h"
 #include "support/port_alias.h"
+#include "support/sound_server.h"
+#include "support/tone_file.h"
 
 namespace {
 
@@ -168,10 +173,10 @@ public:
         return {};
     }
 
-    void click(const QString& window, int x, int y) const
+    void click(const QString& window, QPoint at) const
     {
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
-                 QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+                 QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
     }
 
 private:
@@ -191,58 +196,145 @@ bool within(const std::function<bool()>& done, int ms)
     return true;
 }
 
+// The two ways of keying the radio from the panel, and two ways the program can
+// end while it is keyed.
+enum class Keyer { TransmitKey, Caller };
+enum class Ending { TwoSignalsTogether, KilledThenStartedAgain };
+struct KeyedCase {
+    const char* name;
+    Keyer keyer;
+    Ending ending;
+};
+
+class KeyedProgramLive : public ::testing::TestWithParam<KeyedCase> {
+protected:
+    // Places on the panel, in the window's own coordinates.
+    static constexpr QPoint kPower{64, 48};
+    static constexpr QPoint kTransmit{64, 91};
+    static constexpr QPoint kMenu{226, 233};  // its first press brings the recorder keys
+    static constexpr QPoint kCQ{398, 128};
+    static constexpr QPoint kFirstMessage{300, 66};
+
+    void SetUp() override
+    {
+        if (!display.whyNot().empty())
+            GTEST_SKIP() << display.whyNot();
+        const bool caller = GetParam().keyer == Keyer::Caller;
+        if (caller && !testsupport::SoundServer::instance().running())
+            GTEST_SKIP() << testsupport::SoundServer::instance().whyNot().toStdString();
+        radio.start();
+        ASSERT_TRUE(dir.isValid());
+        // The first start's frequency, 50110, lies in the 6 m row: no band message.
+        // The message is long enough to be on the air when the program ends.
+        program = programFolder(root, QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
+                                                     "20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n"
+                                                     "[CQ]\r\n1,cq.wav,1\r\n")
+                                          .arg(QString::fromStdString(alias))
+                                          .toUtf8());
+        ASSERT_FALSE(program.isEmpty());
+        ASSERT_TRUE(testsupport::writeTone(root.filePath(QStringLiteral("program/cq.wav")), 8.0));
+
+        env = caller ? testsupport::SoundServer::instance().environment() : QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), display.name());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+        if (!caller) // never the desktop's own sound server
+            env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + root.filePath(QStringLiteral("none")));
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* p : {&first, &second}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        }
+        radio.stop();
+    }
+
+    // Starts the program and opens the link with its power key; the window's id.
+    QString startAndPowerOn(QProcess& quelm)
+    {
+        quelm.setProcessEnvironment(env);
+        quelm.start(program, {});
+        if (!quelm.waitForStarted(10000))
+            return {};
+        const QString window = display.windowOf(quelm.processId());
+        if (window.isEmpty())
+            return {};
+        radio.clearLog();
+        display.click(window, kPower);
+        // The push's sixteen frames, then its last pause before the receive loop starts.
+        if (!within([&] { return radio.logSize() >= 16; }, 10000))
+            return {};
+        QThread::msleep(300);
+        return window;
+    }
+
+    void key(const QString& window)
+    {
+        if (GetParam().keyer == Keyer::TransmitKey) {
+            display.click(window, kTransmit);
+            return;
+        }
+        display.click(window, kMenu);
+        QThread::msleep(300);
+        display.click(window, kCQ);
+        QThread::msleep(300);
+        display.click(window, kFirstMessage);
+    }
+
+    bool transmitting() const { return radio.state().transmitting; }
+
+    VirtualDisplay display;
+    const std::string alias = testsupport::uniquePortAlias();
+    quelm::sim::RadioSimulator radio{testsupport::steadyRadio(alias, 120)};
+    QTemporaryDir dir;
+    const QDir root{dir.path()};
+    QString program;
+    QProcessEnvironment env;
+    QProcess first;
+    QProcess second;
+};
+
 } // namespace
 
 // Logging out or shutting down sends the session's signals all at once: the
-// second comes before the first is handled, and must not leave the radio keyed.
-TEST(TwoStopSignals, TogetherWhileTransmittingLeaveTheRadioInReceive)
+// second comes before the first is handled. A crash or a cut power ends the
+// program with no word to the radio at all: the next start's power key must
+// unkey it. Either way the radio ends in receive.
+TEST_P(KeyedProgramLive, EndsWithTheRadioInReceive)
 {
-    VirtualDisplay display;
-    if (!display.whyNot().empty())
-        GTEST_SKIP() << display.whyNot();
+    const QString window = startAndPowerOn(first);
+    ASSERT_FALSE(window.isEmpty()) << first.readAllStandardError().toStdString();
+    key(window);
+    ASSERT_TRUE(within([&] { return transmitting(); }, 10000)) << first.readAllStandardError().toStdString();
 
-    const std::string alias = testsupport::uniquePortAlias();
-    quelm::sim::RadioSimulator radio(testsupport::steadyRadio(alias, 120));
-    radio.start();
-
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QDir root(dir.path());
-    // The first start's frequency, 50110, lies in the 6 m row: no band message.
-    const QString program = programFolder(root, QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
-                                                               "20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n")
-                                                    .arg(QString::fromStdString(alias))
-                                                    .toUtf8());
-    ASSERT_FALSE(program.isEmpty());
-
-    QProcess quelm;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"), display.name());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
-    // Never the desktop's own sound server.
-    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + root.filePath(QStringLiteral("none")));
-    quelm.setProcessEnvironment(env);
-    quelm.start(program, {});
-    ASSERT_TRUE(quelm.waitForStarted(10000));
-    const QString window = display.windowOf(quelm.processId());
-    ASSERT_FALSE(window.isEmpty()) << quelm.readAllStandardError().toStdString();
-
-    // The power key, then the transmit key, where they lie on the panel.
-    display.click(window, 64, 48);
-    ASSERT_TRUE(within([&] { return radio.logSize() >= 16; }, 10000)) << radio.logSize();
-    QThread::msleep(300); // the push's last pause, then the receive loop starts
-    display.click(window, 64, 91);
-    ASSERT_TRUE(within([&] { return radio.state().transmitting; }, 5000));
-
-    const auto pid = static_cast<pid_t>(quelm.processId());
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    ASSERT_EQ(::kill(pid, SIGHUP), 0);
-    ASSERT_TRUE(quelm.waitForFinished(20000));
-    EXPECT_EQ(quelm.exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(quelm.exitCode() == 128 + SIGTERM || quelm.exitCode() == 128 + SIGHUP) << quelm.exitCode();
+    const auto pid = static_cast<pid_t>(first.processId());
+    if (GetParam().ending == Ending::TwoSignalsTogether) {
+        ASSERT_EQ(::kill(pid, SIGTERM), 0);
+        ASSERT_EQ(::kill(pid, SIGHUP), 0);
+        ASSERT_TRUE(first.waitForFinished(20000));
+        EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+        EXPECT_TRUE(first.exitCode() == 128 + SIGTERM || first.exitCode() == 128 + SIGHUP) << first.exitCode();
+    } else {
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        ASSERT_TRUE(first.waitForFinished(20000));
+        QThread::msleep(300);
+        ASSERT_TRUE(transmitting()) << "the killed program could still tell the radio";
+        ASSERT_FALSE(startAndPowerOn(second).isEmpty()) << second.readAllStandardError().toStdString();
+    }
 
     // The simulated radio reads the line on a thread of its own.
-    EXPECT_TRUE(within([&] { return !radio.state().transmitting; }, 2000));
-    radio.stop();
+    EXPECT_TRUE(within([&] { return !transmitting(); }, 3000));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Keyed, KeyedProgramLive,
+    ::testing::Values(KeyedCase{"TransmitKey_TwoSignalsTogether", Keyer::TransmitKey, Ending::TwoSignalsTogether},
+                      KeyedCase{"TransmitKey_KilledThenStartedAgain", Keyer::TransmitKey,
+                                Ending::KilledThenStartedAgain},
+                      KeyedCase{"Caller_TwoSignalsTogether", Keyer::Caller, Ending::TwoSignalsTogether},
+                      KeyedCase{"Caller_KilledThenStartedAgain", Keyer::Caller, Ending::KilledThenStartedAgain}),
+    [](const ::testing::TestParamInfo<KeyedCase>& i) { return std::string(i.param.name); });

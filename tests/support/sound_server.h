@@ -38,6 +38,19 @@ public:
     bool running() const { return running_; }
     // Why no server runs, for the skip message.
     QString whyNot() const { return QStringLiteral("No sound server could be started: ") + why_; }
+    // The environment of a program that is to use this server.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        // Cookies and state stay in the private folder, away from the user's home.
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(runtime_.path()).filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("HOME"), runtime_.path());
+        env.insert(QStringLiteral("PULSE_SERVER"),
+                   QStringLiteral("unix:") + QDir(runtime_.path()).filePath(QStringLiteral("pulse/native")));
+        return env;
+    }
+
     // A pactl command against this server; true when it succeeded.
     bool pactl(const QStringList& args) const
     {
@@ -111,18 +124,6 @@ private:
             keepAwake_.waitForStarted(5000);
             QThread::msleep(300);
         }
-    }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
-        // Cookies and state stay in the private folder, away from the user's home.
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(runtime_.path()).filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("HOME"), runtime_.path());
-        env.insert(QStringLiteral("PULSE_SERVER"),
-                   QStringLiteral("unix:") + QDir(runtime_.path()).filePath(QStringLiteral("pulse/native")));
-        return env;
     }
 
     QTemporaryDir runtime_{QDir::tempPath() + QStringLiteral("/quelm-sound-XXXXXX")};
