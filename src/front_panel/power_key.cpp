@@ -4,9 +4,9 @@
 
 #include <array>
 
-#include <QDir>
 
 #include "front_panel/quelm.h"
+#include "front_panel/settings_file.h"
 #include "operating_aids/voice_recorder.h"
 #include "platform/errors.h"
 #include "radio_link/civ_codec.h"
@@ -35,7 +35,7 @@ void Quelm::cmPower_Click()
                            "then press the power key again. If the port or its speed is wrong, correct the "
                            "\"port\" and \"speed\" lines of %3 and start Quelm again.")
                 .arg(platform.serial.portName(), e.message(),
-                     QDir(platform.programFolder).absoluteFilePath(QStringLiteral("quelm.ini"))));
+                     settingsFilePath(platform.programFolder)));
         return;
     }
 
