@@ -21,6 +21,33 @@ unsigned int toWinColor(const QColor& c)
         | (static_cast<unsigned int>(c.blue()) << 16);
 }
 
+namespace {
+
+// Before a control that holds the keyboard hides. Left alone, Qt lets a hidden
+// control keep the keyboard when no other control takes it, or hands it to the
+// next one that does, an entry box on show among them: either way keys would
+// act where the operator did not put them. An inactive window remembers the
+// control for its next activation, so that is given back too.
+void handKeyboardToWindow(QWidget* control)
+{
+    QWidget* window = control->window();
+    QWidget* holder = window->focusWidget();
+    if (window == control || !holder || (holder != control && !control->isAncestorOf(holder)))
+        return;
+    window->setFocus(Qt::OtherFocusReason);
+}
+
+// A key that reaches a hidden control all the same (one queued before it hid).
+bool ignoredWhileHidden(const QWidget* control, QKeyEvent* e)
+{
+    if (!control->isHidden())
+        return false;
+    e->ignore();
+    return true;
+}
+
+} // namespace
+
 PanelKey::PanelKey(QWidget* parent) : QLabel(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -95,6 +122,13 @@ PopupList::PopupList(QWidget* parent) : QListWidget(parent)
     connect(this, &QListWidget::itemClicked, this, [this] { emit chosen(); });
 }
 
+void PopupList::setVisible(bool visible)
+{
+    if (!visible)
+        handKeyboardToWindow(this);
+    QListWidget::setVisible(visible);
+}
+
 void PopupList::focusOutEvent(QFocusEvent* e)
 {
     QListWidget::focusOutEvent(e);
@@ -103,6 +137,8 @@ void PopupList::focusOutEvent(QFocusEvent* e)
 
 void PopupList::keyPressEvent(QKeyEvent* e)
 {
+    if (ignoredWhileHidden(this, e))
+        return;
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentRow() >= 0) {
         emit chosen();
         return;
@@ -111,6 +147,13 @@ void PopupList::keyPressEvent(QKeyEvent* e)
 }
 
 KeyEdit::KeyEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void KeyEdit::setVisible(bool visible)
+{
+    if (!visible)
+        handKeyboardToWindow(this);
+    QLineEdit::setVisible(visible);
+}
 
 void KeyEdit::typeKey(int keyAscii)
 {
@@ -127,6 +170,8 @@ void KeyEdit::typeKey(int keyAscii)
 
 void KeyEdit::keyPressEvent(QKeyEvent* e)
 {
+    if (ignoredWhileHidden(this, e))
+        return;
     if (e->matches(QKeySequence::Paste)) {
         typeText(QGuiApplication::clipboard()->text());
         return;
@@ -169,7 +214,8 @@ void KeyEdit::inputMethodEvent(QInputMethodEvent* e)
 {
     const QString commit = e->commitString();
     e->accept();
-    typeText(commit);
+    if (!isHidden())
+        typeText(commit);
 }
 
 PanelSlider::PanelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
@@ -177,10 +223,24 @@ PanelSlider::PanelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
     setMouseTracking(true);
 }
 
+void PanelSlider::setVisible(bool visible)
+{
+    if (!visible)
+        handKeyboardToWindow(this);
+    QSlider::setVisible(visible);
+}
+
 void PanelSlider::mouseMoveEvent(QMouseEvent* e)
 {
     QSlider::mouseMoveEvent(e);
     emit mouseMoved();
+}
+
+void PanelSlider::keyPressEvent(QKeyEvent* e)
+{
+    if (ignoredWhileHidden(this, e))
+        return;
+    QSlider::keyPressEvent(e);
 }
 
 PanelImage::PanelImage(QWidget* parent) : QLabel(parent)

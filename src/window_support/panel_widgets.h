@@ -69,12 +69,18 @@ private:
     std::function<QString(const QString&)> shownAs_;
 };
 
+// The pop-ups and entry boxes below take no key while hidden, and one that hides
+// while it holds the keyboard gives it back to its window, and so to no control,
+// whatever hid it: a key typed at nothing on show must not choose a CQ message,
+// tune the radio or fill a keyer memory.
+
 // A pop-up list, hidden until a key fills and shows it.
 class PopupList : public QListWidget {
     Q_OBJECT
 public:
     explicit PopupList(QWidget* parent = nullptr);
     QString Tag;
+    void setVisible(bool visible) override;
 signals:
     // A line was clicked (or chosen with Enter): the handler reads currentRow().
     void chosen();
@@ -92,6 +98,7 @@ class KeyEdit : public QLineEdit {
 public:
     explicit KeyEdit(QWidget* parent = nullptr);
     std::function<void(int& keyAscii)> onKeyPress;
+    void setVisible(bool visible) override;
     // Delivers one character code as if typed (tests, and the queued Enter).
     void typeKey(int keyAscii);
     // Delivers the printable characters of a text one by one, as typed; pasted
@@ -108,11 +115,13 @@ class PanelSlider : public QSlider {
 public:
     explicit PanelSlider(QWidget* parent = nullptr);
     QString Tag;
+    void setVisible(bool visible) override;
 signals:
     void mouseMoved();
 
 protected:
     void mouseMoveEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 class TagTimer : public QTimer {

@@ -22,8 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "simulator/radio_simulator.h"
-#include "support/live_program.h"
-#include "support/port_alias.h"
+#include "support/displayed_program.h"
 #include "support/sound_server.h"
 #include "support/tone_file.h"
 
@@ -42,20 +41,6 @@ bool catches(qint64 pid, int signal)
     return false;
 }
 
-// A copy of the program in `root`/program beside a quelm.ini holding `ini`: the
-// program reads its settings file from the folder it lies in. Empty on failure.
-QString programFolder(const QDir& root, const QByteArray& ini)
-{
-    if (!root.mkpath(QStringLiteral("program")))
-        return {};
-    const QString program = root.filePath(QStringLiteral("program/quelm"));
-    QFile file(root.filePath(QStringLiteral("program/quelm.ini")));
-    if (!QFile::copy(QStringLiteral(QUELM_PROGRAM), program) || !file.open(QIODevice::WriteOnly)
-        || file.write(ini) != ini.size())
-        return {};
-    return program;
-}
-
 struct StopCase {
     const char* name;
     int signal;
@@ -67,6 +52,7 @@ class StopSignalLive : public ::testing::TestWithParam<StopCase> {};
 
 TEST_P(StopSignalLive, TheProgramClosesThroughItsUnloadStepAndSavesTheLastState)
 {
+    using testsupport::programFolder;
     const int signal = GetParam().signal;
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -108,94 +94,6 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignalLive,
 
 namespace {
 
-// An X display of the test's own, so that the program's keys can be clicked as
-// an operator clicks them.
-class VirtualDisplay {
-public:
-    VirtualDisplay()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-            || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
-            why_ = "Xvfb and xdotool are needed to click the program's keys";
-            return;
-        }
-        // Xvfb picks a free display and writes its number to the descriptor named.
-        server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                              QStringLiteral("-screen"), QStringLiteral("0"),
-                                              QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                              QStringLiteral("tcp")});
-        QDeadlineTimer ready(10000);
-        while (!server_.canReadLine() && !ready.hasExpired() && server_.state() != QProcess::NotRunning)
-            server_.waitForReadyRead(100);
-        const QByteArray number = server_.readLine().trimmed();
-        if (number.isEmpty())
-            why_ = "Xvfb did not start";
-        else
-            name_ = QStringLiteral(":") + QString::fromLatin1(number);
-    }
-
-    ~VirtualDisplay()
-    {
-        server_.terminate();
-        if (!server_.waitForFinished(5000))
-            server_.kill();
-        server_.waitForFinished(5000);
-    }
-
-    const std::string& whyNot() const { return why_; }
-    const QString& name() const { return name_; }
-
-    // Output of one xdotool command on this display; empty when it fails.
-    QString xdotool(const QStringList& args) const
-    {
-        QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), name_);
-        tool.setProcessEnvironment(env);
-        tool.start(QStringLiteral("xdotool"), args);
-        if (!tool.waitForFinished(10000) || tool.exitCode() != 0)
-            return {};
-        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
-    }
-
-    // The program's main window, once it is shown.
-    QString windowOf(qint64 pid) const
-    {
-        QDeadlineTimer shown(20000);
-        while (!shown.hasExpired()) {
-            const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"),
-                                         QStringLiteral("^Quelm$")});
-            if (!ids.isEmpty())
-                return ids.split(QLatin1Char('\n')).first();
-            QThread::msleep(100);
-        }
-        return {};
-    }
-
-    void click(const QString& window, QPoint at) const
-    {
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
-                 QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
-    }
-
-private:
-    QProcess server_;
-    QString name_;
-    std::string why_;
-};
-
-bool within(const std::function<bool()>& done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 // The two ways of keying the radio from the panel, and two ways the program can
 // end while it is keyed.
 enum class Keyer { TransmitKey, Caller };
@@ -208,92 +106,52 @@ struct KeyedCase {
 
 class KeyedProgramLive : public ::testing::TestWithParam<KeyedCase> {
 protected:
-    // Places on the panel, in the window's own coordinates.
-    static constexpr QPoint kPower{64, 48};
-    static constexpr QPoint kTransmit{64, 91};
-    static constexpr QPoint kMenu{226, 233};  // its first press brings the recorder keys
-    static constexpr QPoint kCQ{398, 128};
-    static constexpr QPoint kFirstMessage{300, 66};
-
     void SetUp() override
     {
-        if (!display.whyNot().empty())
-            GTEST_SKIP() << display.whyNot();
+        if (!p.display.whyNot().empty())
+            GTEST_SKIP() << p.display.whyNot();
         const bool caller = GetParam().keyer == Keyer::Caller;
-        if (caller && !testsupport::SoundServer::instance().running())
-            GTEST_SKIP() << testsupport::SoundServer::instance().whyNot().toStdString();
-        radio.start();
-        ASSERT_TRUE(dir.isValid());
+        testsupport::SoundServer& sound = testsupport::SoundServer::instance();
+        if (caller && !sound.running())
+            GTEST_SKIP() << sound.whyNot().toStdString();
+        const QProcessEnvironment soundEnv = caller ? sound.environment() : QProcessEnvironment();
         // The first start's frequency, 50110, lies in the 6 m row: no band message.
         // The message is long enough to be on the air when the program ends.
-        program = programFolder(root, QStringLiteral("[COMM]\r\nport %1\r\nspeed 9600,n,8,1\r\n[BAND LIMIT]\r\n"
-                                                     "20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n"
-                                                     "[CQ]\r\n1,cq.wav,1\r\n")
-                                          .arg(QString::fromStdString(alias))
-                                          .toUtf8());
-        ASSERT_FALSE(program.isEmpty());
-        ASSERT_TRUE(testsupport::writeTone(root.filePath(QStringLiteral("program/cq.wav")), 8.0));
-
-        env = caller ? testsupport::SoundServer::instance().environment() : QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("DISPLAY"), display.name());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
-        if (!caller) // never the desktop's own sound server
-            env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + root.filePath(QStringLiteral("none")));
+        ASSERT_TRUE(p.setUp(QStringLiteral("[BAND LIMIT]\r\n20m 14200 14000 14350\r\n6m 50110 50000 52000\r\n"
+                                           "[CQ]\r\n1,cq.wav,1\r\n"),
+                            caller ? &soundEnv : nullptr));
+        ASSERT_TRUE(testsupport::writeTone(p.programFile(QStringLiteral("cq.wav")), 8.0));
     }
 
     void TearDown() override
     {
-        for (QProcess* p : {&first, &second}) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
+        for (QProcess* q : {&first, &second}) {
+            if (q->state() != QProcess::NotRunning) {
+                q->kill();
+                q->waitForFinished(5000);
             }
         }
-        radio.stop();
     }
 
-    // Starts the program and opens the link with its power key; the window's id.
-    QString startAndPowerOn(QProcess& quelm)
-    {
-        quelm.setProcessEnvironment(env);
-        quelm.start(program, {});
-        if (!quelm.waitForStarted(10000))
-            return {};
-        const QString window = display.windowOf(quelm.processId());
-        if (window.isEmpty())
-            return {};
-        radio.clearLog();
-        display.click(window, kPower);
-        // The push's sixteen frames, then its last pause before the receive loop starts.
-        if (!within([&] { return radio.logSize() >= 16; }, 10000))
-            return {};
-        QThread::msleep(300);
-        return window;
-    }
+    QString startAndPowerOn(QProcess& quelm) { return p.startAndPowerOn(quelm); }
 
     void key(const QString& window)
     {
+        using namespace testsupport::panelat;
         if (GetParam().keyer == Keyer::TransmitKey) {
-            display.click(window, kTransmit);
+            p.display.click(window, kTransmit);
             return;
         }
-        display.click(window, kMenu);
+        p.display.click(window, kMenu);
         QThread::msleep(300);
-        display.click(window, kCQ);
+        p.display.click(window, kCQ);
         QThread::msleep(300);
-        display.click(window, kFirstMessage);
+        p.display.click(window, kFirstMessage);
     }
 
-    bool transmitting() const { return radio.state().transmitting; }
+    bool transmitting() const { return p.transmitting(); }
 
-    VirtualDisplay display;
-    const std::string alias = testsupport::uniquePortAlias();
-    quelm::sim::RadioSimulator radio{testsupport::steadyRadio(alias, 120)};
-    QTemporaryDir dir;
-    const QDir root{dir.path()};
-    QString program;
-    QProcessEnvironment env;
+    testsupport::DisplayedProgram p;
     QProcess first;
     QProcess second;
 };
@@ -309,7 +167,7 @@ TEST_P(KeyedProgramLive, EndsWithTheRadioInReceive)
     const QString window = startAndPowerOn(first);
     ASSERT_FALSE(window.isEmpty()) << first.readAllStandardError().toStdString();
     key(window);
-    ASSERT_TRUE(within([&] { return transmitting(); }, 10000)) << first.readAllStandardError().toStdString();
+    ASSERT_TRUE(testsupport::within([&] { return transmitting(); }, 10000)) << first.readAllStandardError().toStdString();
 
     const auto pid = static_cast<pid_t>(first.processId());
     if (GetParam().ending == Ending::TwoSignalsTogether) {
@@ -327,7 +185,7 @@ TEST_P(KeyedProgramLive, EndsWithTheRadioInReceive)
     }
 
     // The simulated radio reads the line on a thread of its own.
-    EXPECT_TRUE(within([&] { return !transmitting(); }, 3000));
+    EXPECT_TRUE(testsupport::within([&] { return !transmitting(); }, 3000));
 }
 
 INSTANTIATE_TEST_SUITE_P(
