@@ -9,10 +9,16 @@
 // the times of the sound are read off the null sink's monitor, captured in small
 // fragments on a thread of this program and corrected by the capture latency.
 //
-// The first call of a cycle waits for the output stream it opens to run before
-// it keys; it is reported apart from the repeats, which find the stream running,
-// and so is how long each call holds the key. Before the cycle a tone played
-// through a device of its own settles the monitor.
+// The first call of a cycle waits for the output stream it opens to play before
+// it keys. It is measured twice. First on a fresh sound server that nothing has
+// played on, as at the first call of a session: an idle null sink renders a
+// long first block before a new stream is heard. Nothing may wake the sink
+// before that call, the monitor included, so that call is measured on the line
+// alone: how long after the click it keyed and how long it held the key, beside
+// the message's length. Then, with the monitor listening (settled first by a
+// tone through a device of its own) a cycle of calls: its first call and its
+// repeats, which find the stream playing, are reported apart, each with the lead
+// of the key before the sound, the hang after it and the hold.
 //
 // Usage: bench_cq_hang [cycles, default 60] [message seconds, default 0.3] [pause seconds, default 0.5]
 
@@ -169,7 +175,7 @@ int main(int argc, char** argv)
     const double messageSeconds = argc > 2 ? std::atof(argv[2]) : 0.3;
     const double pauseSeconds = argc > 3 ? std::atof(argv[3]) : 0.5;
 
-    testsupport::SoundServer& server = testsupport::SoundServer::instance();
+    testsupport::SoundServer& server = testsupport::SoundServer::instance(testsupport::SoundServer::Wake::Idle);
     if (!server.running()) {
         std::printf("bench_cq_hang: %s\n", qPrintable(server.whyNot()));
         return 1;
@@ -177,13 +183,6 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-
-    SinkMonitor monitor;
-    std::string why;
-    if (!monitor.start(&why)) {
-        std::printf("bench_cq_hang: the null sink's monitor cannot be heard: %s\n", why.c_str());
-        return 1;
-    }
 
     const std::string alias =
         QDir::temp().filePath(QStringLiteral("quelm_bench_port_%1").arg(::getpid())).toStdString();
@@ -217,8 +216,50 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // The monitor's first seconds are not to be trusted (its data can come in one
-    // late block): a tone through a device of its own settles it first.
+    auto keying = [&radio] {
+        std::vector<std::pair<bool, Steady::time_point>> out;
+        for (const auto& f : radio.log())
+            if (f.bytes.size() == 8 && f.bytes[4] == 0x1C && f.bytes[5] == 0x00)
+                out.emplace_back(f.bytes[6] == 0x01, f.when);
+        return out;
+    };
+    // Calls until `calls` keyings have each been followed by receive, then STOP.
+    auto callCQ = [&](int calls) {
+        radio.clearLog();
+        window.recorder->cmCQ_Click();
+        window.LCDWav->setCurrentRow(0);
+        window.recorder->LCDWav_Click();
+        const bool ran = testsupport::eventually([&] { return keying().size() >= std::size_t(2 * calls); },
+                                                 int(calls * (messageSeconds + pauseSeconds + 1.0) * 1000) + 5000);
+        window.recorder->cmStop_Click();
+        testsupport::serveFor(int(messageSeconds * 1000) + 300);
+        if (!ran || !criticals.isEmpty()) {
+            std::printf("bench_cq_hang: the cycle did not run through: %s\n", qPrintable(criticals.join(' ')));
+            return false;
+        }
+        return true;
+    };
+
+    // 1. The session's first call, on the fresh server.
+    const Steady::time_point clicked = Steady::now();
+    if (!callCQ(1))
+        return 1;
+    const auto fresh = keying();
+    if (fresh.size() < 2 || !fresh[0].first || fresh[1].first) {
+        std::printf("bench_cq_hang: the first call did not key and release once\n");
+        return 1;
+    }
+    const double freshWait = ms(fresh[0].second - clicked);
+    const double freshHeld = ms(fresh[1].second - fresh[0].second);
+
+    // 2. The monitor, settled: its first seconds are not to be trusted (its data
+    // can come in one late block), so a tone through a device of its own goes first.
+    SinkMonitor monitor;
+    std::string why;
+    if (!monitor.start(&why)) {
+        std::printf("bench_cq_hang: the null sink's monitor cannot be heard: %s\n", why.c_str());
+        return 1;
+    }
     {
         QtWaveDevice settle;
         using testsupport::serveFor;
@@ -230,27 +271,10 @@ int main(int argc, char** argv)
     }
     const std::size_t settling = monitor.bursts().size();
 
-    auto keying = [&radio] {
-        std::vector<std::pair<bool, Steady::time_point>> out;
-        for (const auto& f : radio.log())
-            if (f.bytes.size() == 8 && f.bytes[4] == 0x1C && f.bytes[5] == 0x00)
-                out.emplace_back(f.bytes[6] == 0x01, f.when);
-        return out;
-    };
-    radio.clearLog();
-    window.recorder->cmCQ_Click();
-    window.LCDWav->setCurrentRow(0);
-    window.recorder->LCDWav_Click();
-    // Each cycle is one keying and one return to receive.
-    const bool ran = testsupport::eventually([&] { return keying().size() >= std::size_t(2 * cycles); },
-                                             int(cycles * (messageSeconds + pauseSeconds + 1.0) * 1000) + 5000);
-    window.recorder->cmStop_Click();
-    testsupport::serveFor(int(messageSeconds * 1000) + 300);
-    window.Form_Unload();
-    if (!ran || !criticals.isEmpty()) {
-        std::printf("bench_cq_hang: the cycle did not run through: %s\n", qPrintable(criticals.join(' ')));
+    // 3. A cycle on the awake server, heard on the monitor.
+    if (!callCQ(cycles))
         return 1;
-    }
+    window.Form_Unload();
 
     const auto k = keying();
     const auto bursts = monitor.bursts();
@@ -286,12 +310,15 @@ int main(int argc, char** argv)
 
     std::printf("CQ caller on the null sink: %.2f s message, %.2f s pause, %d cycles, 9600 baud\n", messageSeconds,
                 pauseSeconds, cycles);
+    std::printf("first call on a fresh server (line times): click -> 1C 00 01 %.1f ms; key held %.1f ms, "
+                "%.1f ms more than the message\n",
+                freshWait, freshHeld, freshHeld - messageSeconds * 1000);
     report("hang: end of sound -> 1C 00 00 (repeats)", hang);
     report("lead: 1C 00 01 -> first sound (repeats)", lead);
     report("key held: 1C 00 01 -> 1C 00 00 (repeats)", held);
-    report("hang, first call", firstHang);
-    report("lead, first call", firstLead);
-    report("key held, first call", firstHeld);
+    report("hang, first call of the cycle", firstHang);
+    report("lead, first call of the cycle", firstLead);
+    report("key held, first call of the cycle", firstHeld);
     std::printf("receive commands more than %.0f ms (one capture fragment) before the sound had ended: %d\n",
                 kResolutionMs, cut);
     return 0;

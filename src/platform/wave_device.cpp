@@ -16,6 +16,10 @@ void ModeMachineWaveDevice::command(const QString& word)
         } else {
             mode_ = Stopped;
             outputStarted_ = !outputLate_;
+            if (playClock_) {
+                openedAt_ = playClock_->now();
+                watch_.reset();
+            }
         }
     } else if (word == QLatin1String("close")) {
         mode_ = NotOpen;
@@ -36,6 +40,22 @@ void ModeMachineWaveDevice::command(const QString& word)
         mode_ = Stopped;
     }
     // "save" leaves the mode as it is.
+}
+
+bool ModeMachineWaveDevice::outputRunning() const
+{
+    if (mode_ == NotOpen || !outputStarted_)
+        return false;
+    if (!playClock_)
+        return true;
+    const double t = playClock_->now() - openedAt_;
+    return watch_.look(t * 1000, played_(t) * 1000);
+}
+
+void ModeMachineWaveDevice::setOutputPlays(Clock& clock, std::function<double(double sinceOpen)> playedSeconds)
+{
+    playClock_ = &clock;
+    played_ = std::move(playedSeconds);
 }
 
 void ModeMachineWaveDevice::finishPlayback()

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include "platform/clock.h"
+#include "platform/output_start.h"
 
 namespace quelm {
 
@@ -37,9 +42,10 @@ public:
     // in errorText().
     virtual void command(const QString& word) = 0;
     virtual int mode() const = 0;
-    // True once the sound output of a file opened for playback is running, so
-    // that "play" is heard at once; a stream that is still starting up would
-    // hold back the first sound.
+    // True once the sound output of a file opened for playback is really
+    // playing (silence until "play"), so that "play" is heard at once; a stream
+    // that is still starting up, reported started or not, would hold back the
+    // first sound.
     virtual bool outputRunning() const = 0;
     // Why the last command was not carried out, in the operator's words; empty
     // when it was.
@@ -69,7 +75,7 @@ public:
 
     void command(const QString& word) override;
     int mode() const override { return mode_; }
-    bool outputRunning() const override { return mode_ != NotOpen && outputStarted_; }
+    bool outputRunning() const override;
     QString errorText() const override { return error_; }
 
     // Test hooks.
@@ -87,6 +93,10 @@ public:
     // When set, the output of an opened file runs only once startOutput() is called.
     void setOutputStartsLate(bool late) { outputLate_ = late; }
     void startOutput() { outputStarted_ = mode_ != NotOpen; }
+    // When set, the output of an opened file plays as `playedSeconds` says (its
+    // played position at so many seconds of `clock` since "open"), and the
+    // output runs once that position shows it playing, as the real device judges.
+    void setOutputPlays(Clock& clock, std::function<double(double sinceOpen)> playedSeconds);
 
 private:
     QString error_;
@@ -95,6 +105,10 @@ private:
     bool stuck_ = false;
     bool outputLate_ = false;
     bool outputStarted_ = false;
+    Clock* playClock_ = nullptr;
+    std::function<double(double)> played_;
+    double openedAt_ = 0;
+    mutable wave::OutputStartWatch watch_;
     QStringList commands_;
 };
 

@@ -145,6 +145,8 @@ QString Engine::openForPlayback(const QString& fileName)
     outputStarted_ = false;
     feeder_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     sink_->start(&feeder_);
+    startWatch_.reset(static_cast<double>(format.durationForBytes(sink_->bufferSize())) / 1000.0);
+    sinceStart_.start();
     if (sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
         const QString text = audioErrorText(sink_->error());
         sink_.reset();
@@ -399,7 +401,12 @@ void Engine::keepWatching()
 void Engine::watchPlayback()
 {
     const qint64 heard = heardBytes();
-    if (sink_ && !outputStarted_ && heard > 0) {
+    // A stream the server reports as started may still be silent for seconds (an
+    // idle sink renders its first block first): only a position that runs on
+    // with the clock says the sound comes out.
+    if (sink_ && !outputStarted_
+        && startWatch_.look(static_cast<double>(sinceStart_.nsecsElapsed()) / 1e6,
+                            static_cast<double>(sink_->processedUSecs()) / 1000.0)) {
         outputStarted_ = true;
         emit outputStarted(openSerial_);
     }

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "platform/output_start.h"
 #include "platform/sound_file.h"
 
 class QAudioSink;
@@ -132,6 +133,9 @@ private:
     bool fileEnded_ = false;
     std::uint64_t openSerial_ = 0;
     bool outputStarted_ = false;
+    // Whether the opened stream is really being played yet, on a clock from its start.
+    OutputStartWatch startWatch_;
+    QElapsedTimer sinceStart_;
     QTimer watch_;
     qint64 lastHeard_ = -1;
     QElapsedTimer sinceHeardMoved_;

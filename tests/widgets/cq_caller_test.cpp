@@ -3,6 +3,7 @@
 // choices that key nothing, and every way out of a cycle ending in receive
 // (SIGTERM included).
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <optional>
@@ -256,6 +257,29 @@ TEST_F(CQCaller, TheSoundOutputRunsBeforeTheFirstKeying)
     EXPECT_TRUE(rig.fake.messages.criticals.isEmpty());
 }
 
+// As an idle sound server does: the stream is reported started and its position
+// moves at once, then stands for a second before the first sound comes out.
+TEST_F(CQCaller, TheFirstKeyingWaitsUntilTheOutputReallyPlays)
+{
+    rig.powerOn();
+    double openedAt = 0;
+    rig.wave.beforeWord = [&](const QString& word) {
+        if (word == QLatin1String("open"))
+            openedAt = rig.fake.clock.now();
+    };
+    rig.wave.setOutputPlays(rig.fake.clock, [](double t) { return t < 1.0 ? std::min(t, 0.01) : t - 0.99; });
+
+    rig.callCQ(Five);
+
+    ASSERT_EQ(rig.frames(), (std::vector<std::string>{TX}));
+    const double keyedAfter = rig.fake.serial.writes()[0].time - openedAt;
+    EXPECT_GE(keyedAfter, 1.1) << "keyed on a silent output";
+    EXPECT_LT(keyedAfter, 1.5);
+    EXPECT_EQ(rig.wave.log, (std::vector<std::string>{"open@0", "play@1"}));
+    EXPECT_EQ(rig.keys(), kOnlyStop);
+    EXPECT_TRUE(rig.fake.messages.criticals.isEmpty());
+}
+
 TEST_F(CQCaller, AFailureBeforeTheKeyingSaysNothingOfSwitchingBackToReceive)
 {
     const struct {
@@ -265,6 +289,9 @@ TEST_F(CQCaller, AFailureBeforeTheKeyingSaysNothingOfSwitchingBackToReceive)
     } cases[] = {
         {"no sound device", [](RecorderRig& t) { t.wave.setOpenFails(true); }, "could not be opened"},
         {"the output never starts", [](RecorderRig& t) { t.wave.setOutputStartsLate(true); },
+         "sound output did not start within 3 seconds"},
+        {"the output starts but never plays",
+         [](RecorderRig& t) { t.wave.setOutputPlays(t.fake.clock, [](double s) { return std::min(s, 0.01); }); },
          "sound output did not start within 3 seconds"},
     };
     for (const auto& c : cases) {
