@@ -146,6 +146,15 @@ void openStepList(Shown& s)
     s.pressAndDragOff(s.q->cmbStep, 3);
 }
 
+// As the receive loop opens it with the radio's text of keyer memory 1.
+QWidget* openKeyerBox(Shown& s)
+{
+    s.rig.fake.serial.queueInput(testframes::fromRadio({0x1A, 0x02, 0x01}).chopped(1)
+                                 + QByteArray("CQ").leftJustified(50, ' ') + QByteArray("\xFD", 1));
+    s.q->Timer1_Timer();
+    return s.q->LCDCWMem;
+}
+
 const HiddenCase kCases[] = {
     {"CQListByTheMouseOverThePanel",
      [](Shown& s) -> QWidget* {
@@ -206,20 +215,10 @@ const HiddenCase kCases[] = {
      },
      [](Shown& s) { s.mouseOverThePanel(); }},
     {"KeyerBoxByTheMouseOverThePanel",
-     [](Shown& s) -> QWidget* {
-         s.rig.fake.serial.queueInput(testframes::fromRadio({0x1A, 0x02, 0x01}).chopped(1)
-                                      + QByteArray("CQ").leftJustified(50, ' ') + QByteArray("\xFD", 1));
-         s.q->Timer1_Timer();
-         return s.q->LCDCWMem;
-     },
+     openKeyerBox,
      [](Shown& s) { s.mouseOverThePanel(); }},
     {"KeyerBoxByItsEsc",
-     [](Shown& s) -> QWidget* {
-         s.rig.fake.serial.queueInput(testframes::fromRadio({0x1A, 0x02, 0x01}).chopped(1)
-                                      + QByteArray("CQ").leftJustified(50, ' ') + QByteArray("\xFD", 1));
-         s.q->Timer1_Timer();
-         return s.q->LCDCWMem;
-     },
+     openKeyerBox,
      [](Shown& s) { QTest::keyClick(s.q->windowHandle(), Qt::Key_Escape); }},
     {"LevelSliderByTheMouseOverThePanel",
      [](Shown& s) -> QWidget* {
