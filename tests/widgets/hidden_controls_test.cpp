@@ -316,3 +316,28 @@ TEST(HiddenControlKeys, AKeyQueuedForABoxThatHidBeforeItArrivedIsDropped)
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(s.rig.frames(), std::vector<std::string>{});
 }
+
+// The mouse moves over the panel of a window that is not the active one (another
+// program has the keyboard): the list hides all the same, and when the window
+// is active again the keyboard goes to no control.
+TEST(HiddenControlKeys, AListHiddenWhileTheWindowIsInactiveDoesNotGetTheKeyboardBack)
+{
+    Shown s;
+    s.rig.r->cmCQ_Click();
+    s.pressAndDragOff(s.q->LCDWav, 0);
+    ASSERT_EQ(QApplication::focusWidget(), s.q->LCDWav);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    s.mouseOverThePanel();
+    ASSERT_TRUE(s.q->LCDWav->isHidden());
+    s.q->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.q));
+    s.typeIntoTheWindow(QStringLiteral("5\r"));
+
+    EXPECT_EQ(QApplication::focusWidget(), s.q);
+    EXPECT_EQ(s.rig.frames(), std::vector<std::string>{});
+    EXPECT_EQ(s.rig.wave.log, std::vector<std::string>{});
+}
