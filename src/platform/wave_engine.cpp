@@ -142,7 +142,6 @@ QString Engine::openForPlayback(const QString& fileName)
     delivered_ = 0;
     fileEnded_ = false;
     fileEndByte_ = -1;
-    outputStarted_ = false;
     feeder_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     sink_->start(&feeder_);
     startWatch_.reset(static_cast<double>(format.durationForBytes(sink_->bufferSize())) / 1000.0);
@@ -390,7 +389,7 @@ qint64 Engine::heardBytes() const
 
 void Engine::keepWatching()
 {
-    if (sink_ && (mode_ == WaveDevice::Playing || !outputStarted_)) {
+    if (sink_ && (mode_ == WaveDevice::Playing || !startWatch_.playing())) {
         if (!watch_.isActive())
             watch_.start();
     } else {
@@ -404,12 +403,10 @@ void Engine::watchPlayback()
     // A stream the server reports as started may still be silent for seconds (an
     // idle sink renders its first block first): only a position that runs on
     // with the clock says the sound comes out.
-    if (sink_ && !outputStarted_
+    if (sink_ && !startWatch_.playing()
         && startWatch_.look(static_cast<double>(sinceStart_.nsecsElapsed()) / 1e6,
-                            static_cast<double>(sink_->processedUSecs()) / 1000.0)) {
-        outputStarted_ = true;
+                            static_cast<double>(sink_->processedUSecs()) / 1000.0))
         emit outputStarted(openSerial_);
-    }
     if (mode_ != WaveDevice::Playing || !sink_) {
         keepWatching();
         return;

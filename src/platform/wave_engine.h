@@ -132,7 +132,6 @@ private:
     qint64 fileEndByte_ = -1;  // where the file's last frame sits in that stream
     bool fileEnded_ = false;
     std::uint64_t openSerial_ = 0;
-    bool outputStarted_ = false;
     // Whether the opened stream is really being played yet, on a clock from its start.
     OutputStartWatch startWatch_;
     QElapsedTimer sinceStart_;
