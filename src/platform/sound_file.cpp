@@ -16,6 +16,22 @@ QString libraryText(SNDFILE* file)
 }
 } // namespace
 
+bool holdsNoSound(const QString& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file)
+        return false;
+    bool none = false;
+    if (info.channels >= 1 && info.samplerate >= 1) {
+        std::vector<short> first(static_cast<std::size_t>(info.channels));
+        none = info.frames <= 0 ||
+               (sf_readf_short(file, first.data(), 1) == 0 && sf_error(file) == SF_ERR_NO_ERROR);
+    }
+    sf_close(file);
+    return none;
+}
+
 Reader::~Reader()
 {
     close();
@@ -40,8 +56,28 @@ bool Reader::open(const QString& path, QString* error)
     outChannels_ = info.channels == 2 ? 2 : 1;
     frames_ = info.frames;
     position_ = 0;
-    if (frames_ > 0 && frames_ * outChannels_ <= kHeldSamples && !holdAll(error)) {
+    // The header's count of frames is only a promise (a recording cut off, a
+    // file copied short): what can be read decides whether there is sound.
+    const bool fits = frames_ > 0 && frames_ <= kHeldSamples / outChannels_;
+    if (frames_ > 0 && !(fits ? holdAll(error) : soundFollows(error))) {
         close();
+        return false;
+    }
+    return true;
+}
+
+bool Reader::soundFollows(QString* error)
+{
+    std::int16_t first[2];
+    const std::int64_t got = readFile(first, 1, error);
+    if (got < 0)
+        return false;
+    if (got == 0) {
+        frames_ = 0;
+        return true;
+    }
+    if (sf_seek(file_, 0, SEEK_SET) != 0) {
+        *error = QStringLiteral("The file cannot be read again from its start.");
         return false;
     }
     return true;
@@ -93,6 +129,10 @@ std::int64_t Reader::read(std::int16_t* out, std::int64_t count, QString* error)
         return got;
     }
     const std::int64_t got = std::clamp<std::int64_t>(frames_ - position_, 0, std::max<std::int64_t>(count, 0));
+    // Nothing held (a header that promised sound the file did not have) is
+    // nothing to copy from.
+    if (got == 0)
+        return 0;
     std::memcpy(out, samples_.data() + position_ * outChannels_,
                 static_cast<std::size_t>(got * outChannels_) * sizeof(std::int16_t));
     position_ += got;

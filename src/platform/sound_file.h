@@ -12,6 +12,11 @@ struct sf_private_tag;
 
 namespace quelm::sound {
 
+// True for a file that opens as sound yet holds not one frame of it (its header
+// promises sound that is not there, or its data is empty). A file that is no
+// sound file at all, or cannot be read, is not taken for one: opening it says why.
+bool holdsNoSound(const QString& path);
+
 // Reads a sound file as 16-bit frames of one or two channels; a file with more
 // channels is mixed down to one.
 //
@@ -29,7 +34,7 @@ public:
     static constexpr std::int64_t kHeldSamples = std::int64_t(32) << 20;
 
     // False with *error set when the file cannot be opened, is no sound file or
-    // cannot be read to its end.
+    // cannot be read to its end. A file that holds no sound opens with frames() 0.
     bool open(const QString& path, QString* error);
     void close();
     bool isOpen() const { return file_ != nullptr || held_; }
@@ -51,6 +56,7 @@ public:
 private:
     std::int64_t readFile(std::int16_t* out, std::int64_t count, QString* error);
     bool holdAll(QString* error);
+    bool soundFollows(QString* error);
 
     sf_private_tag* file_ = nullptr;
     std::vector<std::int16_t> samples_;

@@ -2,6 +2,8 @@
 // message or the play list names, opened and read as the wave device does.
 //  - a file that cannot be played is refused at "open" with a reason the
 //    operator can read, and the device stays closed;
+//  - the CQ caller's check before it keys says "no sound" exactly for the files
+//    that open with no frame to play;
 //  - a file that opens has a rate and one or two channels, and is read as the
 //    sound output pulls it, block by block to its end: never more frames than
 //    asked for, nothing written past the block, the position where the reads
@@ -69,11 +71,14 @@ void checkReading(const QString& path, std::int64_t pull)
 {
     sound::Reader r;
     QString why;
+    const bool noSound = sound::holdsNoSound(path);
     if (!r.open(path, &why)) {
         fuzzing::check(!why.isEmpty(), "a file refused without a reason");
         fuzzing::check(!r.isOpen(), "a refused file left open");
+        fuzzing::check(!noSound, "a file the reader refuses taken for one that holds no sound");
         return;
     }
+    fuzzing::check(noSound == (r.frames() == 0), "the check before the keying and the reader disagree on the sound");
     fuzzing::check(r.sampleRate() > 0, "a sound without a rate");
     fuzzing::check(r.channels() == 1 || r.channels() == 2, "sound of neither one nor two channels");
 
