@@ -7,6 +7,7 @@
 #include "window_support/panel_widgets.h"
 #include "platform/conversions.h"
 #include "platform/message_box.h"
+#include "platform/sound_file.h"
 #include "platform/waits.h"
 #include "platform/wave_device.h"
 
@@ -396,6 +397,10 @@ bool VoiceRecorder::refuseCQ(const CQMessage& m, const QString& file, int* inter
                   .arg(m.PauseSec);
     else if (!QFileInfo(file).isFile())
         why = QStringLiteral("The file %1 was not found.").arg(QDir::toNativeSeparators(file));
+    // The device would open such a file and only find out at "play", with the
+    // relay already thrown.
+    else if (sound::holdsNoSound(file))
+        why = QStringLiteral("The file holds no sound.");
     if (why.isEmpty()) {
         *intervalMs = *ms;
         return false;

@@ -160,6 +160,8 @@ TEST_F(CQCaller, AChoiceThatCannotBeCalledShowsWhyAndKeysNothing)
         {"negative pause", Negative, true, "\"-1\""},
         {"pause over 65535 ms", TooLong, true, "\"70\""},
         {"file missing", Missing, true, "cq_missing.wav"},
+        {"header promises a second, no data follows", CutOff, true, "holds no sound"},
+        {"data chunk empty", NoData, true, "holds no sound"},
         {"link closed", Five, false, "link to the radio is closed"},
     };
     for (const auto& c : cases) {
@@ -169,8 +171,10 @@ TEST_F(CQCaller, AChoiceThatCannotBeCalledShowsWhyAndKeysNothing)
             t.powerOn();
         t.callCQ(c.row);
         ASSERT_EQ(t.fake.messages.criticals.size(), 1);
-        EXPECT_TRUE(t.fake.messages.criticals[0].contains(QString::fromLatin1(c.says)))
-            << t.fake.messages.criticals[0].toStdString();
+        const QString& text = t.fake.messages.criticals[0];
+        EXPECT_TRUE(text.contains(QString::fromLatin1(c.says))) << text.toStdString();
+        EXPECT_TRUE(text.contains(t.q->LCDWav->item(c.row)->text())) << "names the message: " << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("the transmitter stays off"))) << text.toStdString();
         EXPECT_TRUE(t.fake.serial.writes().empty());
         EXPECT_TRUE(t.wave.commands().isEmpty());
         EXPECT_EQ(t.keys(), kIdle);

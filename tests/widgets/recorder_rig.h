@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "support/civ_frames.h"
 #include "support/fake_platform.h"
 #include "support/quelm_fixture.h"
+#include "support/tone_file.h"
 
 namespace recorder_rig {
 
@@ -42,7 +44,7 @@ private:
     FakeSerialPort& port_;
 };
 
-// Entries 0..6 of "[CQ]": good pauses, bad pauses, a missing file.
+// Entries 0..8 of "[CQ]": good pauses, bad pauses, a missing file, files that hold no sound.
 inline QString rigIni()
 {
     QString ini = QuelmFixture::defaultIni();
@@ -54,10 +56,12 @@ inline QString rigIni()
                                 "4,cq_bad.wav,abc\r\n"
                                 "5,cq_negative.wav,-1\r\n"
                                 "6,cq_long.wav,70\r\n"
-                                "7,cq_missing.wav,5\r\n");
+                                "7,cq_missing.wav,5\r\n"
+                                "8,cq_cut_off.wav,5\r\n"
+                                "9,cq_no_data.wav,5\r\n");
 }
 
-enum CQRow { Five = 0, Zero, Half, BadText, Negative, TooLong, Missing };
+enum CQRow { Five = 0, Zero, Half, BadText, Negative, TooLong, Missing, CutOff, NoData };
 
 inline const QByteArray kTransmit = testframes::sent({0x1C, 0x00, 0x01});
 inline const QByteArray kReceive = testframes::sent({0x1C, 0x00, 0x00});
@@ -77,6 +81,8 @@ struct RecorderRig {
         for (const char* name : {"cq_five.wav", "cq_zero.wav", "cq_half.wav", "cq_bad.wav", "cq_negative.wav",
                                  "cq_long.wav"})
             writeFile(QString::fromLatin1(name));
+        writeCutOff(QStringLiteral("cq_cut_off.wav"));
+        EXPECT_TRUE(testsupport::writeTone(path(QStringLiteral("cq_no_data.wav")), 0)) << "a data chunk of nothing";
         window = std::make_unique<Quelm>(platform);
         EXPECT_TRUE(window->Form_Load());
         q = window.get();
@@ -86,11 +92,14 @@ struct RecorderRig {
     }
 
     QString path(const QString& name) const { return QDir(fake.folder.path()).filePath(name); }
-    void writeFile(const QString& name) const
+    // A message of one frame: the least that still holds sound.
+    void writeFile(const QString& name) const { EXPECT_TRUE(testsupport::writeTone(path(name), 1.0 / 8000)); }
+    // A header promising 1 s of 8 kHz mono, as a recording cut off before its data.
+    void writeCutOff(const QString& name) const
     {
-        QFile f(path(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write("RIFF");
+        const QString p = path(name);
+        ASSERT_TRUE(testsupport::writeTone(p, 1.0));
+        ASSERT_TRUE(QFile::resize(p, QFileInfo(p).size() - 16000));
     }
 
     void clear()

@@ -137,8 +137,8 @@ TEST_F(Recorder, PlayListsTheWaveFilesOfTheProgramFolderOnly)
     for (int i = 0; i < q->LCDWav->count(); ++i)
         listed << q->LCDWav->item(i)->text();
     listed.sort();
-    EXPECT_EQ(listed, (QStringList{"LOUD.WAV", "b.wav", "cq_bad.wav", "cq_five.wav", "cq_half.wav", "cq_long.wav",
-                                   "cq_negative.wav", "cq_zero.wav"}));
+    EXPECT_EQ(listed, (QStringList{"LOUD.WAV", "b.wav", "cq_bad.wav", "cq_cut_off.wav", "cq_five.wav", "cq_half.wav",
+                                   "cq_long.wav", "cq_negative.wav", "cq_no_data.wav", "cq_zero.wav"}));
     EXPECT_EQ(q->LCDWav->Tag, QStringLiteral("PLAY"));
     EXPECT_FALSE(q->LCDWav->isHidden());
     EXPECT_EQ(rig.keys(), kIdle);
