@@ -18,18 +18,10 @@ QString libraryText(SNDFILE* file)
 
 bool holdsNoSound(const QString& path)
 {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return false;
-    bool none = false;
-    if (info.channels >= 1 && info.samplerate >= 1) {
-        std::vector<short> first(static_cast<std::size_t>(info.channels));
-        none = info.frames <= 0 ||
-               (sf_readf_short(file, first.data(), 1) == 0 && sf_error(file) == SF_ERR_NO_ERROR);
-    }
-    sf_close(file);
-    return none;
+    Reader r;
+    QString why;
+    // Only the first frame is read: a long message is not decoded twice.
+    return r.openHeader(path, &why) && (r.frames_ <= 0 || (r.soundFollows(&why) && r.frames_ == 0));
 }
 
 Reader::~Reader()
@@ -37,7 +29,7 @@ Reader::~Reader()
     close();
 }
 
-bool Reader::open(const QString& path, QString* error)
+bool Reader::openHeader(const QString& path, QString* error)
 {
     close();
     SF_INFO info{};
@@ -56,6 +48,13 @@ bool Reader::open(const QString& path, QString* error)
     outChannels_ = info.channels == 2 ? 2 : 1;
     frames_ = info.frames;
     position_ = 0;
+    return true;
+}
+
+bool Reader::open(const QString& path, QString* error)
+{
+    if (!openHeader(path, error))
+        return false;
     // The header's count of frames is only a promise (a recording cut off, a
     // file copied short): what can be read decides whether there is sound.
     const bool fits = frames_ > 0 && frames_ <= kHeldSamples / outChannels_;

@@ -54,6 +54,9 @@ public:
     bool seek(std::int64_t frame);
 
 private:
+    friend bool holdsNoSound(const QString& path);
+
+    bool openHeader(const QString& path, QString* error);
     std::int64_t readFile(std::int16_t* out, std::int64_t count, QString* error);
     bool holdAll(QString* error);
     bool soundFollows(QString* error);
