@@ -2,8 +2,8 @@
 // sheet of its own when the editor loads; "Save bank" and "Save all" write
 // sheets back. A file that cannot be read or written costs that file only:
 // the operator is told which and why, and every other bank goes on. A file
-// that could not be read is replaced only when the operator says so: its
-// channels are in no sheet, and a save would lose them.
+// that could not be read, or was read only in part, is replaced only when the
+// operator says so: what its sheet lacks would be lost.
 
 #include "memory_editor/bank_file.h"
 #include "memory_editor/memory.h"
@@ -39,10 +39,11 @@ void fill(SheetModel& sheet, const bank::Contents& contents)
     }
 }
 
-QString unreadMatch(const QMap<QString, QString>& unread, const QString& file)
+// A folder that ignores letter case holds one file for both spellings.
+template <typename Map>
+QString matchingKey(const Map& files, const QString& file)
 {
-    // A folder that ignores letter case holds one file for both spellings.
-    for (auto it = unread.begin(); it != unread.end(); ++it)
+    for (auto it = files.begin(); it != files.end(); ++it)
         if (it.key().compare(file, Qt::CaseInsensitive) == 0)
             return it.key();
     return {};
@@ -56,14 +57,15 @@ bool Memory::loadBanks()
     for (const QString& skipped : listing.skipped)
         platform_.messages.warning(QStringLiteral("A file in the program folder was not loaded as a bank:\n%1")
                                        .arg(skipped));
-    unread_.clear();
+    notShown_.clear();
+    fileOwners_.clear();
     bool radioBankLoaded = false;
     int counter = 1;
     for (const bank::Listing::File& file : listing.files) {
         QString error;
         const std::optional<QByteArray> bytes = folder_.read(file.fileName, &error);
         if (!bytes) {
-            unread_.insert(file.fileName, error);
+            notShown_.insert(file.fileName, {true, error});
             platform_.messages.warning(
                 QStringLiteral("The bank file %1 could not be read (%2); the bank \"%3\" is not shown.")
                     .arg(file.fileName, error, file.bank));
@@ -85,29 +87,60 @@ bool Memory::loadBanks()
         const bank::Contents contents = bank::readBank(*bytes, sheet.maxCol(), sheet.maxRow());
         fill(sheet, contents);
         F1Book1->setSheetName(F1Book1->currentSheet(), file.bank);
+        fileOwners_.insert(file.fileName, &sheet);
         radioBankLoaded = radioBankLoaded || radio;
-        if (!contents.notes.isEmpty())
-            platform_.messages.warning(QStringLiteral("Parts of the bank file %1 were left out of the bank \"%2\":\n%3")
-                                           .arg(file.fileName, file.bank, listed(contents.notes)));
+        if (contents.notes.isEmpty())
+            continue;
+        notShown_.insert(file.fileName, {false, listed(contents.notes)});
+        platform_.messages.warning(QStringLiteral("Parts of the bank file %1 were left out of the bank \"%2\":\n%3")
+                                       .arg(file.fileName, file.bank, listed(contents.notes)));
     }
     return radioBankLoaded;
 }
 
 bool Memory::mayReplace(const QString& file, const QString& bank)
 {
-    const QString unread = unreadMatch(unread_, file);
-    if (unread.isEmpty())
+    const QString key = matchingKey(notShown_, file);
+    if (key.isEmpty())
         return true;
-    return platform_.messages.question(
-        QStringLiteral("The bank file %1 could not be read when the memory editor was opened (%2), so the sheet "
-                       "\"%3\" does not show what it holds.\n\nReplace %1 with the sheet \"%3\"? What the file "
-                       "holds now will be lost.")
-            .arg(unread, unread_.value(unread), bank));
+    const NotShown notShown = notShown_.value(key);
+    const QString text =
+        notShown.unread
+            ? QStringLiteral("The bank file %1 could not be read when the memory editor was opened (%2), so the sheet "
+                             "\"%3\" does not show what it holds.\n\nReplace %1 with the sheet \"%3\"? What the file "
+                             "holds now will be lost.")
+                  .arg(key, notShown.detail, bank)
+            : QStringLiteral("The bank file %1 was read only in part when the memory editor was opened, so the sheet "
+                             "\"%3\" does not show all it holds. Left out:\n%2\n\nReplace %1 with the sheet \"%3\"? "
+                             "What was left out will be lost%4.")
+                  .arg(key, notShown.detail, bank,
+                       bank::isRadioBank(bank) ? QString()
+                                               : QStringLiteral(", and a row without a frequency is not saved at all"));
+    if (!platform_.messages.question(text))
+        return false;
+    // The operator has taken the loss: saving this bank again needs no question.
+    notShown_.remove(key);
+    return true;
 }
 
-bool Memory::bankFileExists(const QString& bank)
+QString Memory::bankFileOf(const QString& bank)
 {
-    return folder_.fileNames().contains(bank::fileName(bank), Qt::CaseInsensitive);
+    const QString file = bank::fileName(bank);
+    for (const QString& name : folder_.fileNames())
+        if (name.compare(file, Qt::CaseInsensitive) == 0)
+            return name;
+    return {};
+}
+
+QString Memory::fileTakenProblem(const SheetModel* sheet, const QString& name)
+{
+    const QString file = bankFileOf(name);
+    // Its own file, spelt as the new name writes it, is the sheet's to take back.
+    if (file.isEmpty() || (file == bank::fileName(name) && fileOwners_.value(file).data() == sheet))
+        return {};
+    return QStringLiteral("There is already a bank file %1 in %2: a bank named \"%3\" would replace it at the next "
+                          "save. Choose another name.")
+        .arg(file, folder_.path(), name);
 }
 
 bool Memory::saveSheet(int sheet, QString* failure)
@@ -122,7 +155,8 @@ bool Memory::saveSheet(int sheet, QString* failure)
     const QByteArray bytes = bank::writeBank(s->name(), [s](int row, int col) { return s->text(row, col); });
     QString error;
     if (folder_.replace(file, bytes, &error)) {
-        unread_.remove(unreadMatch(unread_, file));
+        notShown_.remove(matchingKey(notShown_, file));
+        fileOwners_.insert(file, s);
         return true;
     }
     *failure = QStringLiteral("%1 (bank \"%2\"): %3").arg(file, s->name(), error);

@@ -154,11 +154,15 @@ private:
     // False with the failure when the file could not be written (a replace the
     // operator declined is no failure).
     bool saveSheet(int sheet, QString* failure);  // bank_files.cpp
-    // False when `file` is one the load could not read and the operator does
-    // not say Yes to replacing it.
+    // False when `file` is one whose contents no sheet shows whole and the
+    // operator does not say Yes to replacing it.
     bool mayReplace(const QString& file, const QString& bank);  // bank_files.cpp
-    // A bank file of that name (in any letter case) is in the program folder.
-    bool bankFileExists(const QString& bank);  // bank_files.cpp
+    // The file in the program folder that a bank of that name would write (in
+    // any letter case), or the empty text.
+    QString bankFileOf(const QString& bank);   // bank_files.cpp
+    // Why a sheet may not be named `name`: a bank file of that name is in the
+    // folder and is not the one this sheet was loaded from or saved to.
+    QString fileTakenProblem(const SheetModel* sheet, const QString& name);  // bank_files.cpp
     void writeChoice(const QString& caption, bool duplex);  // sheet_editing.cpp
     void insertRows(int first, int last);      // sheet_editing.cpp
     bool onUserBank() const;                   // sheet_editing.cpp
@@ -177,9 +181,16 @@ private:
     bool loaded_ = false;
     bool loading_ = false;
     bool transferring_ = false;
-    // The bank files the load could not read, with why: what they hold was
-    // never seen, so no save replaces one unasked.
-    QMap<QString, QString> unread_;
+    // The bank files that no sheet shows whole: one the load could not read at
+    // all, or one it read only in part. A save would lose what the sheet
+    // lacks, so none is replaced unasked.
+    struct NotShown {
+        bool unread = false;
+        QString detail;  // why it could not be read, or what the load left out
+    };
+    QMap<QString, NotShown> notShown_;
+    // The bank file each sheet was loaded from or last saved to.
+    QMap<QString, QPointer<SheetModel>> fileOwners_;
     // The sheet a running transfer reads from and writes into; gone if deleted.
     QPointer<SheetModel> transferSheet_;
 };

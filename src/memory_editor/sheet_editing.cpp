@@ -40,7 +40,7 @@ void Memory::cmadd_Click()
     QString name;
     for (int n = 1; name.isEmpty(); ++n) {
         const QString candidate = QStringLiteral("bank %1").arg(n);
-        if (F1Book1->sheetNameProblem(1, candidate).isEmpty() && !bankFileExists(candidate))
+        if (F1Book1->sheetNameProblem(1, candidate).isEmpty() && bankFileOf(candidate).isEmpty())
             name = candidate;
     }
     F1Book1->setSheetName(1, name);
@@ -75,6 +75,12 @@ bool Memory::renameBank(int sheet, const QString& name, QString* why)
                       .arg(bank::kRadioRows)
                       .arg(bank::kRadioRows + 1)
                       .arg(s->maxRow());
+    else
+        problem = F1Book1->sheetNameProblem(sheet, name);
+    // A name whose file lies in the folder would have the next save replace
+    // that file unasked.
+    if (problem.isEmpty() && name != old)
+        problem = fileTakenProblem(s, name);
     const bool renamed = problem.isEmpty() && F1Book1->renameSheet(sheet, name, &problem);
     if (renamed && bank::isRadioBank(name) && !bank::isRadioBank(old)) {
         // A user bank named "Quelm" becomes the radio bank, with its layout.

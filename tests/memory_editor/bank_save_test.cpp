@@ -178,7 +178,7 @@ TEST_F(MemoryFixture, NoTwoSheetsWriteTheSameFile)
     EXPECT_EQ(folder.files.size(), 5u);
 }
 
-// ---- A bank file that could not be read is never written over unasked
+// ---- A bank file that no sheet shows whole is never written over unasked
 
 namespace {
 
@@ -191,49 +191,97 @@ QByteArray keptRadioFile()
     return all;
 }
 
+// 160 channels of a bank of one's own, ten more than a sheet has rows.
+QByteArray longUserFile()
+{
+    QByteArray all;
+    for (int n = 1; n <= 160; ++n)
+        all += QStringLiteral("Ch %1,%2,USB\r\n").arg(n).arg(14000 + n).toLatin1();
+    return all;
+}
+
+struct NotShownFile {
+    const char* what;
+    const char* file;
+    const char* bank;
+    QByteArray bytes;
+    bool unreadable;
+    const char* left;    // what the question says was left out
+    QByteArray written;  // the file after a Yes
+};
+
+QByteArray firstLines(const QByteArray& all, int lines)
+{
+    qsizetype end = 0;
+    for (int i = 0; i < lines; ++i)
+        end = all.indexOf('\n', end) + 1;
+    return all.left(end);
+}
+
 } // namespace
 
-TEST_F(MemoryFixture, AnUnreadBankFileIsReplacedOnlyAfterAYes)
+TEST_F(MemoryFixture, ABankFileNoSheetShowsWholeIsReplacedOnlyAfterAYes)
 {
-    struct Case {
-        const char* what;
-        bool saveAll;
-        bool yes;
+    const NotShownFile files[] = {
+        {"unread", "MEM_Quelm.ini", "Quelm", keptRadioFile(), true, "", {}},
+        {"lines past the last row", "MEM_Big.ini", "Big", longUserFile(), false,
+         "10 line(s) after line 150 left out", firstLines(longUserFile(), 150)},
+        {"a frequency that is no number", "MEM_Odd.ini", "Odd", "Beacon,28200,CW\r\nNet,14.2O0,USB\r\nRpt,145600,FM\r\n",
+         false, "line 2: field 2 \"14.2O0\" is not a number", "Beacon,28200,CW\r\nRpt,145600,FM\r\n"},
     };
-    const Case cases[] = {
-        {"Save bank, No", false, false},
-        {"Save bank, Yes", false, true},
-        {"Save all, No", true, false},
-        {"Save all, Yes", true, true},
-    };
-    for (const Case& c : cases) {
-        folder.files.clear();
-        folder.unreadable = {"MEM_Quelm.ini"};
-        put("MEM_Quelm.ini", keptRadioFile());
-        put("MEM_a.ini", "old,1,USB\r\n");
-        fake.messages.questions.clear();
-        fake.messages.criticals.clear();
-        fake.messages.warnings.clear();
-        load();
-        folder.unreadable.clear();  // the operator could replace it, so the editor may too
-        sheetNamed("a").setText(1, 1, QStringLiteral("new"));
-        showSheet("Quelm");
-        fake.messages.answer = c.yes;
-        c.saveAll ? memory->cmSaveAll_Click() : memory->cmSave_Click();
+    for (const NotShownFile& file : files) {
+        for (const bool saveAll : {false, true}) {
+            for (const bool yes : {false, true}) {
+                const std::string what = std::string(file.what) + (saveAll ? ", Save all" : ", Save bank") +
+                                         (yes ? ", Yes" : ", No");
+                memory.reset();
+                folder.files.clear();
+                folder.unreadable.clear();
+                put(file.file, file.bytes);
+                if (file.unreadable)
+                    folder.unreadable.insert(file.file);
+                put("MEM_a.ini", "old,1,USB\r\n");
+                fake.messages.questions.clear();
+                fake.messages.criticals.clear();
+                load();
+                folder.unreadable.clear();  // the operator could replace it, so the editor may too
+                sheetNamed("a").setText(1, 1, QStringLiteral("new"));
+                showSheet(file.bank);
+                fake.messages.answer = yes;
+                saveAll ? memory->cmSaveAll_Click() : memory->cmSave_Click();
 
-        ASSERT_EQ(fake.messages.questions.size(), 1) << c.what;
-        EXPECT_TRUE(fake.messages.questions[0].contains("MEM_Quelm.ini")) << c.what;
-        EXPECT_EQ(folder.files["MEM_Quelm.ini"] == keptRadioFile(), !c.yes) << c.what;
-        if (c.saveAll) {
-            EXPECT_EQ(folder.files["MEM_a.ini"], QByteArray("new,1,USB\r\n")) << c.what;
+                ASSERT_EQ(fake.messages.questions.size(), 1) << what;
+                const QString question = fake.messages.questions[0];
+                EXPECT_TRUE(question.contains(file.file)) << what;
+                EXPECT_TRUE(question.contains(file.left)) << what << "\n" << question.toStdString();
+                if (yes && !file.unreadable) {
+                    EXPECT_EQ(folder.files[file.file], file.written) << what;
+                } else {
+                    EXPECT_EQ(folder.files[file.file] == file.bytes, !yes) << what;
+                }
+                if (saveAll) {
+                    EXPECT_EQ(folder.files["MEM_a.ini"], QByteArray("new,1,USB\r\n")) << what;
+                }
+                EXPECT_TRUE(fake.messages.criticals.isEmpty()) << what;
+
+                // Once answered Yes the file holds the sheet, and saving it again needs no question.
+                showSheet(file.bank);
+                memory->cmSave_Click();
+                EXPECT_EQ(fake.messages.questions.size(), yes ? 1 : 2) << what;
+            }
         }
-        EXPECT_TRUE(fake.messages.criticals.isEmpty()) << c.what;
-
-        // Once answered Yes the file holds the sheet, and saving it again needs no question.
-        showSheet("Quelm");
-        memory->cmSave_Click();
-        EXPECT_EQ(fake.messages.questions.size(), c.yes ? 1 : 2) << c.what;
     }
+}
+
+TEST_F(MemoryFixture, ABankFileReadWholeIsReplacedWithoutAQuestion)
+{
+    put("MEM_a.ini", "old,1,USB\r\n\r\n\r\n");
+    load();
+    showSheet("a");
+    sheet().setText(1, 1, QStringLiteral("new"));
+    memory->cmSaveAll_Click();
+    EXPECT_TRUE(fake.messages.questions.isEmpty());
+    EXPECT_EQ(folder.files["MEM_a.ini"], QByteArray("new,1,USB\r\n"));
 }
 
 TEST_F(MemoryFixture, TheDefaultSheetAsksBeforeItTakesAnUnreadFileOfItsName)
@@ -262,6 +310,51 @@ TEST_F(MemoryFixture, AddNewBankTakesNoNameWithAFileBehindIt)
     memory->cmSaveAll_Click();
     EXPECT_TRUE(fake.messages.questions.isEmpty());
     EXPECT_EQ(folder.files["MEM_bank 1.ini"], QByteArray("kept,14074,USB\r\n"));
+}
+
+TEST_F(MemoryFixture, ARenameTakesNoNameWhoseFileTheSheetDidNotComeFrom)
+{
+    put("MEM_x.ini", "kept x,14074,USB\r\n");
+    put("MEM_y.ini", "kept y,7050,LSB\r\n");
+    folder.unreadable.insert("MEM_y.ini");
+    load();
+    folder.unreadable.clear();
+    showSheet("x");
+    memory->cmDelete_Click();  // the sheet goes, its file stays
+    memory->cmadd_Click();
+    ASSERT_EQ(book().sheetName(1), QStringLiteral("bank 1"));
+
+    const std::pair<const char*, const char*> taken[] = {
+        {"x", "MEM_x.ini"},  // the file of a deleted bank
+        {"X", "MEM_x.ini"},  // the same file where letter case does not count
+        {"y", "MEM_y.ini"},  // a file the load could not read
+    };
+    for (const auto& [name, file] : taken) {
+        QString why;
+        EXPECT_FALSE(memory->renameBank(1, QString::fromLatin1(name), &why)) << name;
+        EXPECT_TRUE(why.contains(QString::fromLatin1(file))) << name << ": " << why.toStdString();
+        EXPECT_EQ(book().sheetName(1), QStringLiteral("bank 1")) << name;
+    }
+    sheet().setNumber(1, 2, 28200);
+    memory->cmSaveAll_Click();
+    EXPECT_EQ(folder.files["MEM_x.ini"], QByteArray("kept x,14074,USB\r\n"));
+    EXPECT_EQ(folder.files["MEM_y.ini"], QByteArray("kept y,7050,LSB\r\n"));
+    EXPECT_EQ(folder.files["MEM_bank 1.ini"], QByteArray(",28200,\r\n"));
+}
+
+TEST_F(MemoryFixture, ABankMayTakeBackTheNameOfTheFileItCameFromOrWrote)
+{
+    put("MEM_x.ini", "kept x,14074,USB\r\n");
+    load();
+    const int x = 1;  // the first file takes the first sheet
+    ASSERT_EQ(book().sheetName(x), QStringLiteral("x"));
+    QString why;
+    EXPECT_TRUE(memory->renameBank(x, QStringLiteral("x2"), &why)) << why.toStdString();
+    memory->cmSave_Click();
+    EXPECT_TRUE(memory->renameBank(x, QStringLiteral("x"), &why)) << why.toStdString();
+    EXPECT_TRUE(memory->renameBank(x, QStringLiteral("x2"), &why)) << why.toStdString();
+    // Another spelling would write a second file beside it.
+    EXPECT_FALSE(memory->renameBank(x, QStringLiteral("X"), &why));
 }
 
 TEST_F(MemoryFixture, TheRealQuestionAnswersNoToEnter)
