@@ -40,6 +40,8 @@ struct OperatingState {
     SatTableCells SatTable{};
     std::array<std::array<Cell, 5>, kBandRows + 1> BandLimit{};
     std::array<std::array<double, 6>, kBandRows + 1> MemoPad{};
+    // The frequency before a typed entry, until the radio answers that entry:
+    // its OK or a frequency report drops it, its NG puts it back.
     double PrevQrg = 0.0;
     Flag TXOn = kFalse;
     Flag CompOn = kFalse;

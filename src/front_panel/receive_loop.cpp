@@ -17,6 +17,7 @@ namespace quelm {
 
 namespace {
 
+constexpr double kOk = 1;
 constexpr double kNotGood = 2;
 constexpr double kFrequency = 10;
 constexpr double kMode = 20;
@@ -66,7 +67,12 @@ void Quelm::TimerS_Timer()
 void Quelm::actOnReply(const QString& s)
 {
     const double code = conv::decimalReader(cellText(PickWord(s, 1)));
-    if (code == kNotGood) {
+    // The radio answers every command in turn, so the first OK or NG after a
+    // typed frequency went out answers that frequency: an OK means the radio
+    // took it, and a refusal of a later command must not undo it.
+    if (code == kOk) {
+        st.PrevQrg = 0;
+    } else if (code == kNotGood) {
         if (st.PrevQrg != 0) {
             const double restore = st.PrevQrg;
             st.PrevQrg = 0;

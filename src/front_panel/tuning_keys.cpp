@@ -174,6 +174,10 @@ void Quelm::QRGEdit_KeyPress(int& KeyAscii)
         QRGEdit->setVisible(false);
     } else if (KeyAscii == 13) {
         QRGEdit->setVisible(false);
+        // Answers that came in before this frequency goes out answer earlier
+        // commands: they are taken first, so that the next OK or NG is this one's.
+        if (isOn(st.PowerOn))
+            Timer1_Timer();
         // The link may have closed while the box was open: nothing to tune then.
         if (isOn(st.PowerOn)) {
             st.PrevQrg = st.VFOQrg[st.VFOActive];

@@ -276,23 +276,54 @@ TEST_F(TuningKeys, CharactersBeyondLatin1StayOutOfTheBox)
     EXPECT_EQ(q->QRGEdit->text(), QStringLiteral("14074.5"));
 }
 
-TEST_F(TuningKeys, ARefusedTypedFrequencyIsPutBackByTheNotGoodAnswer)
+struct AnswerCase {
+    const char* name;
+    QByteArray waiting;  // in before the typed frequency went out
+    QByteArray answers;  // in after it
+    double kHz;          // where the panel stands then
+    const char* caption;
+    int band;
+};
+
+class AnswersToATypedEntry : public TuningKeys, public ::testing::WithParamInterface<AnswerCase> {};
+
+// 50,110.00 typed over with 14074: what the answers make of it, down to the
+// next step of a tuning key.
+TEST_P(AnswersToATypedEntry, TheFirstOkOrNotGoodAfterItDecides)
 {
+    const AnswerCase& c = GetParam();
     powerOn();
-    tuneFrom(14074.5, 10);
+    tuneFrom(50110, 10);
+    f.fake.serial.queueInput(c.waiting);
     q->cmQRG_Click();
-    type("7100");
+    type("14074");
     q->QRGEdit->typeKey(13);
-    ASSERT_EQ(qrg(), 7100);
-    ASSERT_EQ(q->st.BandIndex, 3);
+    ASSERT_EQ(qrg(), 14074);
 
-    f.fake.serial.queueInput(fromRadio({0xFA}));
+    f.fake.serial.queueInput(c.answers);
     q->Timer1_Timer();
-
-    EXPECT_EQ(qrg(), 14074.5);
-    EXPECT_EQ(q->st.BandIndex, 5);
+    EXPECT_EQ(qrg(), c.kHz);
+    EXPECT_EQ(q->QRG->caption(), QString::fromLatin1(c.caption));
+    EXPECT_EQ(q->st.BandIndex, c.band);
     EXPECT_EQ(q->st.PrevQrg, 0);
+
+    f.fake.serial.clearWrites();
+    q->VFOUp_MouseDown();
+    q->VFOUp_MouseUp();
+    EXPECT_EQ(frames(), std::vector<std::string>{shown(civ::setFreqFrame(0x56, c.kHz + 0.01))});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, AnswersToATypedEntry,
+    ::testing::Values(AnswerCase{"NotGoodPutsTheOldFrequencyBack", {}, fromRadio({0xFA}), 50110, "50,110.00", 10},
+                      AnswerCase{"OkThenALaterNotGoodKeepsTheTypedOne", {}, fromRadio({0xFB}) + fromRadio({0xFA}),
+                                 14074, "14,074.00", 5},
+                      AnswerCase{"AnOkWaitingBeforeItAnswersAnEarlierCommand", fromRadio({0xFB}), fromRadio({0xFA}),
+                                 50110, "50,110.00", 10},
+                      AnswerCase{"AFrequencyReportThenANotGoodKeepsTheReport", {},
+                                 fromRadio({0x03, 0x00, 0x40, 0x07, 0x14, 0x00}) + fromRadio({0xFA}), 14074,
+                                 "14,074.00", 5}),
+    [](const ::testing::TestParamInfo<AnswerCase>& i) { return std::string(i.param.name); });
 
 // "14.074" meant in MHz is 14.074 kHz to the radio, which refuses it: the display
 // must show the frequency the radio stayed on, not the refused one.
