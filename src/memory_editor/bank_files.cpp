@@ -39,16 +39,6 @@ void fill(SheetModel& sheet, const bank::Contents& contents)
     }
 }
 
-// A folder that ignores letter case holds one file for both spellings.
-template <typename Map>
-QString matchingKey(const Map& files, const QString& file)
-{
-    for (auto it = files.begin(); it != files.end(); ++it)
-        if (it.key().compare(file, Qt::CaseInsensitive) == 0)
-            return it.key();
-    return {};
-}
-
 } // namespace
 
 bool Memory::loadBanks()
@@ -98,9 +88,22 @@ bool Memory::loadBanks()
     return radioBankLoaded;
 }
 
-bool Memory::mayReplace(const QString& file, const QString& bank)
+QString Memory::notShownKey(const QString& file)
 {
-    const QString key = matchingKey(notShown_, file);
+    if (notShown_.contains(file))
+        return file;
+    // A file of that name in another letter case is the same file in a folder
+    // that ignores the case; where the folder holds both, each is its own.
+    if (folder_.fileNames().contains(file))
+        return {};
+    for (auto it = notShown_.cbegin(); it != notShown_.cend(); ++it)
+        if (it.key().compare(file, Qt::CaseInsensitive) == 0)
+            return it.key();
+    return {};
+}
+
+bool Memory::mayReplace(const QString& key, const QString& bank)
+{
     if (key.isEmpty())
         return true;
     const NotShown notShown = notShown_.value(key);
@@ -126,7 +129,10 @@ bool Memory::mayReplace(const QString& file, const QString& bank)
 QString Memory::bankFileOf(const QString& bank)
 {
     const QString file = bank::fileName(bank);
-    for (const QString& name : folder_.fileNames())
+    const QStringList names = folder_.fileNames();
+    if (names.contains(file))
+        return file;
+    for (const QString& name : names)
         if (name.compare(file, Qt::CaseInsensitive) == 0)
             return name;
     return {};
@@ -150,12 +156,13 @@ bool Memory::saveSheet(int sheet, QString* failure)
         return false;
     const QString file = bank::fileName(s->name());
     // The sheet can go while the question is open; a No keeps the file.
-    if (!mayReplace(file, s->name()) || !s)
+    const QString key = notShownKey(file);
+    if (!mayReplace(key, s->name()) || !s)
         return true;
     const QByteArray bytes = bank::writeBank(s->name(), [s](int row, int col) { return s->text(row, col); });
     QString error;
     if (folder_.replace(file, bytes, &error)) {
-        notShown_.remove(matchingKey(notShown_, file));
+        notShown_.remove(key);
         fileOwners_.insert(file, s);
         return true;
     }

@@ -154,9 +154,12 @@ private:
     // False with the failure when the file could not be written (a replace the
     // operator declined is no failure).
     bool saveSheet(int sheet, QString* failure);  // bank_files.cpp
-    // False when `file` is one whose contents no sheet shows whole and the
-    // operator does not say Yes to replacing it.
-    bool mayReplace(const QString& file, const QString& bank);  // bank_files.cpp
+    // The file among those no sheet shows whole that writing `file` would
+    // replace, or the empty text.
+    QString notShownKey(const QString& file);  // bank_files.cpp
+    // False when the operator does not say Yes to replacing that file (`key`
+    // from notShownKey) with the bank's sheet.
+    bool mayReplace(const QString& key, const QString& bank);  // bank_files.cpp
     // The file in the program folder that a bank of that name would write (in
     // any letter case), or the empty text.
     QString bankFileOf(const QString& bank);   // bank_files.cpp

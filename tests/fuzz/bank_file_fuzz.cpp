@@ -6,7 +6,9 @@
 //  - the channels sent to the radio, and the rows tuned to, go out as whole
 //    frames with no frame mark inside;
 //  - "Save all" writes each bank to its own file, which reads back as the
-//    sheet was with nothing left out, and writes again byte for byte.
+//    sheet was with nothing left out, and writes again byte for byte;
+//  - a file the load read only in part is replaced only after a Yes to a
+//    question that names it: answered No, it stays byte for byte.
 //
 // Input: one byte of flags, then the files.
 //   bit 0     the main file is the radio bank MEM_Quelm.ini (else the user bank MEM_fuzz.ini)
@@ -14,8 +16,10 @@
 //             name is wrapped as MEM_<name>.ini; the rest: the name's length), the name
 //             (Latin-1), two bytes of length and the contents
 //   bit 3     also tune to every radio-bank row, as a click on its row heading does
+//   bit 4     the operator answers No to every question of "Save all" (else Yes)
 // The rest of the input is the main file.
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -212,6 +216,53 @@ void sendAndTune(Memory& m, bool tune)
     f.fake.messages.criticals.clear(); // band limits of the rows tuned to
 }
 
+// The bank files the load reads only in part.
+std::set<QString> readInPart(const std::map<QString, QByteArray>& files)
+{
+    QStringList names;
+    for (const auto& [name, bytes] : files)
+        names << name;
+    std::set<QString> out;
+    for (const auto& file : bank::listBankFiles(names).files)
+        if (!bank::readBank(files.at(file.fileName), bank::columnsOf(file.bank), bank::rowsOf(file.bank))
+                 .notes.isEmpty())
+            out.insert(file.fileName);
+    return out;
+}
+
+// The files that the questions asked to replace.
+std::set<QString> askedFor(const std::set<QString>& candidates)
+{
+    std::set<QString> out;
+    for (const QString& question : fuzzing::rig().fake.messages.questions) {
+        bool named = false;
+        for (const QString& file : candidates)
+            if (question.startsWith(QStringLiteral("The bank file %1 was read only in part").arg(file))) {
+                out.insert(file);
+                named = true;
+            }
+        fuzzing::check(named, "a question that names no file read in part:", question);
+    }
+    return out;
+}
+
+bool sameFile(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// Every file read in part that a sheet writes was asked about (answered Yes),
+// or is byte for byte as it was (answered No).
+void checkAsked(const std::set<QString>& inPart, const std::set<QString>& asked, bool yes,
+                const std::map<QString, QByteArray>& onDisk, Memory& m)
+{
+    for (const QString& file : inPart) {
+        if (!yes) {
+            fuzzing::check(fileBytes(file) == onDisk.at(file), "a file read in part replaced after a No:", file);
+            continue;
+        }
+        const bool written = sheetNamed(m, file.mid(4, file.size() - 8)) != 0;
+        fuzzing::check(!written || asked.count(file), "a file read in part replaced unasked:", file);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -264,11 +315,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Save all: each bank in its own file, which reads back as the sheet was,
     // with nothing left out, and writes again byte for byte.
     const auto before = textsOf(m);
+    const bool yes = !(flags & 16);
+    f.fake.messages.questions.clear();
+    f.fake.messages.answer = yes;
     m.cmSaveAll_Click();
     checkNoCritical("the banks were not saved:");
+    const std::set<QString> inPart = readInPart(onDisk);
+    const std::set<QString> asked = askedFor(inPart);
+    checkAsked(inPart, asked, yes, onDisk, m);
     for (int n = 1; n <= m.F1Book1->sheetCount(); ++n) {
         const SheetModel* s = m.F1Book1->sheet(n);
         const QString name = bank::fileName(s->name());
+        if (!yes && std::any_of(asked.begin(), asked.end(), [&name](const QString& a) { return sameFile(a, name); }))
+            continue;  // kept, as checked above
         const QByteArray saved = fileBytes(name);
         fuzzing::check(saved == bank::writeBank(s->name(), [s](int r, int c) { return s->text(r, c); }),
                        "a bank file that is not its sheet:", name);
