@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-qpa-plugins libqt6svg6
   libsndfile1-dev pulseaudio pulseaudio-utils libpulse-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick openbox
   fonts-dseg fonts-dejavu-core fonts-dejavu-extra
   python3
   clang-14 libclang-rt-14-dev xdotool

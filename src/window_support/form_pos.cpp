@@ -1,5 +1,9 @@
 #include "window_support/form_pos.h"
 
+#include <cmath>
+#include <optional>
+
+#include <QEvent>
 #include <QWidget>
 
 #include "platform/conversions.h"
@@ -9,36 +13,101 @@ namespace quelm {
 
 namespace {
 const QString kApp = QStringLiteral("Quelm");
+const QString kFrameWatchName = QStringLiteral("outerSizeWatch");
+constexpr Qt::WindowStates kOtherStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 
-int twipsToPixels(double twips) { return static_cast<int>(conv::roundHalfEven(twips / kTwipsPerPixel)); }
+// No screen has a pixel this far out; a stored value beyond it is damaged, and
+// would not even fit an int.
+constexpr double kMostPixels = QWIDGETSIZE_MAX;
 
-// The stored value in pixels, or `current` when it is missing or no number.
-int readPixels(SettingsStore& store, const QString& section, const char* key, int current)
+// The stored value in pixels; nothing when it is missing, no number or out of
+// any screen's reach.
+std::optional<int> readPixels(SettingsStore& store, const QString& section, const char* key)
 {
     const QString text = store.getSetting(kApp, section, QString::fromLatin1(key), QString());
     bool ok = false;
-    const double twips = text.trimmed().toDouble(&ok);
-    return ok ? twipsToPixels(twips) : current;
+    const double pixels = conv::roundHalfEven(text.trimmed().toDouble(&ok) / kTwipsPerPixel);
+    // Written so that a NaN fails it too.
+    if (!ok || !(std::abs(pixels) <= kMostPixels))
+        return std::nullopt;
+    return static_cast<int>(pixels);
 }
+
+// The stored outer width and height; one not stored leaves the client's own.
+struct OuterSize {
+    std::optional<int> width, height;
+};
+
+// What the window system adds round the client; nothing until the window
+// manager has framed a shown window.
+QSize frameOf(const QWidget& frm) { return frm.frameGeometry().size() - frm.size(); }
+
+void fitClient(QWidget& frm, const OuterSize& outer)
+{
+    const QSize frame = frameOf(frm);
+    const auto client = [](std::optional<int> stored, int frameSide, int own) {
+        return stored ? std::max(1, *stored - frameSide) : own;
+    };
+    frm.resize(client(outer.width, frame.width(), frm.width()), client(outer.height, frame.height(), frm.height()));
+}
+
+// Takes the frame off the stored outer size once the frame is known, after the
+// window is first shown. A window hidden before that, or put in another state,
+// keeps the size it has.
+class FrameWatch : public QObject {
+public:
+    FrameWatch(QWidget& frm, const OuterSize& outer) : QObject(&frm), frm_(frm), outer_(outer)
+    {
+        setObjectName(kFrameWatchName);
+        frm.installEventFilter(this);
+    }
+
+    void stop()
+    {
+        frm_.removeEventFilter(this);
+        setObjectName(QString());
+        deleteLater();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        const QEvent::Type type = e->type();
+        if (type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize && type != QEvent::Hide)
+            return false;
+        if (type == QEvent::Hide || (frm_.windowState() & kOtherStates)) {
+            stop();
+        } else if (frm_.isVisible() && !frameOf(frm_).isNull()) {
+            stop(); // first, as the resize may come straight back here
+            fitClient(frm_, outer_);
+        }
+        return false;
+    }
+
+private:
+    QWidget& frm_;
+    OuterSize outer_;
+};
 } // namespace
 
 void RestoreFormPos(QWidget& frm, SettingsStore& store, const QString& Section)
 {
+    QObject* earlier = frm.findChild<QObject*>(kFrameWatchName, Qt::FindDirectChildrenOnly);
+    if (auto* watch = dynamic_cast<FrameWatch*>(earlier))
+        watch->stop();
     const QRect outer = frm.frameGeometry();
-    const int x = readPixels(store, Section, "X", outer.x());
-    const int y = readPixels(store, Section, "Y", outer.y());
-    const int w = readPixels(store, Section, "W", outer.width());
-    const int h = readPixels(store, Section, "H", outer.height());
-    // Stored sizes are outer sizes; the frame the system adds is taken off.
-    const int frameW = outer.width() - frm.width();
-    const int frameH = outer.height() - frm.height();
-    frm.move(x, y);
-    frm.resize(std::max(1, w - frameW), std::max(1, h - frameH));
+    // A top-level window's move places its frame.
+    frm.move(readPixels(store, Section, "X").value_or(outer.x()), readPixels(store, Section, "Y").value_or(outer.y()));
+    const OuterSize size{readPixels(store, Section, "W"), readPixels(store, Section, "H")};
+    fitClient(frm, size);
+    const bool sizeStored = size.width || size.height;
+    if (sizeStored && frameOf(frm).isNull() && !(frm.windowFlags() & Qt::FramelessWindowHint))
+        new FrameWatch(frm, size);
 }
 
 void SaveFormPos(QWidget& frm, SettingsStore& store, const QString& Section)
 {
-    if (frm.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+    if (frm.windowState() & kOtherStates)
         return;
     const QRect outer = frm.frameGeometry();
     auto put = [&](const char* key, int pixels) {

@@ -8,6 +8,7 @@
 //     QProcess quelm;
 //     const QString window = p.startAndPowerOn(quelm);
 //     p.display.click(window, {64, 91});
+// With p.display.frameWindows() first, a window manager frames the windows.
 
 #include <functional>
 #include <string>
@@ -69,10 +70,37 @@ public:
 
     ~VirtualDisplay()
     {
-        server_.terminate();
-        if (!server_.waitForFinished(5000))
-            server_.kill();
-        server_.waitForFinished(5000);
+        stop(manager_);
+        stop(server_);
+    }
+
+    // Starts a window manager (openbox) on the display, so that windows get a
+    // frame and a title bar as on a desktop. Empty once it runs, else why not.
+    std::string frameWindows()
+    {
+        if (!why_.empty())
+            return why_;
+        if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty())
+            return "openbox is needed to put frames round the program's windows";
+        // Its cache and settings go to a folder of the test's own, not the user's.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), name_);
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), managerDir_.filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), managerDir_.filePath(QStringLiteral("config")));
+        manager_.setProcessEnvironment(env);
+        // It runs the start-up command once it manages the screen; the word that
+        // prints comes after any notes of its own.
+        manager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
+                                                   QStringLiteral("echo managing")});
+        QDeadlineTimer ready(10000);
+        while (!ready.hasExpired() && manager_.state() != QProcess::NotRunning) {
+            while (manager_.canReadLine()) {
+                if (manager_.readLine().trimmed() == "managing")
+                    return {};
+            }
+            manager_.waitForReadyRead(100);
+        }
+        return "openbox did not start on the display";
     }
 
     const std::string& whyNot() const { return why_; }
@@ -92,13 +120,16 @@ public:
     }
 
     // The program's main window, once it is shown.
-    QString windowOf(qint64 pid) const
+    QString windowOf(qint64 pid) const { return shownWindow(pid, QStringLiteral("^Quelm$")); }
+
+    // The program's window whose title matches `title`, once it is shown.
+    QString shownWindow(qint64 pid, const QString& title) const
     {
         QDeadlineTimer shown(20000);
         while (!shown.hasExpired()) {
-            const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"),
-                                         QStringLiteral("^Quelm$")});
+            const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--all"),
+                                         QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                         QString::number(pid), QStringLiteral("--name"), title});
             if (!ids.isEmpty())
                 return ids.split(QLatin1Char('\n')).first();
             QThread::msleep(100);
@@ -113,7 +144,20 @@ public:
     }
 
 private:
+    static void stop(QProcess& process)
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
+
     QProcess server_;
+    QProcess manager_;
+    QTemporaryDir managerHome_;
+    const QDir managerDir_{managerHome_.path()};
     QString name_;
     std::string why_;
 };
@@ -136,6 +180,7 @@ constexpr QPoint kTransmit{64, 91};
 constexpr QPoint kMenu{226, 233};  // its first press brings the recorder keys
 constexpr QPoint kCQ{398, 128};
 constexpr QPoint kFirstMessage{300, 66};
+constexpr QPoint kMemory{616, 92}; // the MEM key: the memory editor
 } // namespace panelat
 
 // The simulated radio, a program folder beside it and the program's environment.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "front_panel/quelm.h"
+#include "platform/conversions.h"
 #include "platform/fakes.h"
 #include "support/fake_platform.h"
 #include "support/quelm_fixture.h"
@@ -14,6 +15,12 @@
 #include "window_support/region.h"
 
 using namespace quelm;
+
+// Failures name the rectangle instead of its bytes.
+static void PrintTo(const QRect& r, std::ostream* os)
+{
+    *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
 
 namespace {
 
@@ -66,15 +73,114 @@ TEST(FormPos, NothingStoredWhenMaximisedOrMinimised)
     }
 }
 
-TEST(FormPos, AValueThatIsNoNumberKeepsThatEdge)
+TEST(FormPos, AValueNoScreenCouldHaveKeepsThatEdgeOrSize)
+{
+    // A far-off place is still a place: only what no pixel can be is refused.
+    const struct {
+        const char* x;
+        const char* w;
+        QRect restored;
+    } cases[] = {
+        {"left", "wide", {40, 20, 300, 200}},   {" 1e300", " 1e300", {40, 20, 300, 200}},
+        {"-1e300", "-1e300", {40, 20, 300, 200}}, {"inf", "inf", {40, 20, 300, 200}},
+        {"-inf", "-inf", {40, 20, 300, 200}},   {"nan", "nan", {40, 20, 300, 200}},
+        {"-30000", " 9000", {-2000, 20, 600, 200}},
+    };
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        store.saveSetting(kApp, QStringLiteral("Quelm"), QStringLiteral("X"), QString::fromLatin1(c.x));
+        store.saveSetting(kApp, QStringLiteral("Quelm"), QStringLiteral("Y"), QStringLiteral(" 300"));
+        store.saveSetting(kApp, QStringLiteral("Quelm"), QStringLiteral("W"), QString::fromLatin1(c.w));
+        QWidget w(nullptr, Qt::FramelessWindowHint);
+        w.setGeometry(40, 50, 300, 200);
+        RestoreFormPos(w, store, QStringLiteral("Quelm"));
+        EXPECT_EQ(w.geometry(), c.restored) << c.x << " " << c.w;
+    }
+}
+
+// ---- placement of a window the system frames (the offscreen platform puts a
+// small frame round a top-level window once it is shown)
+
+namespace {
+
+void storePlacement(MemorySettingsStore& store, QRect outer)
+{
+    const auto put = [&](const char* key, int pixels) {
+        store.saveSetting(kApp, QStringLiteral("Quelm_MEM"), QString::fromLatin1(key),
+                          conv::numberText(pixels * kTwipsPerPixel));
+    };
+    put("X", outer.x());
+    put("Y", outer.y());
+    put("W", outer.width());
+    put("H", outer.height());
+}
+
+bool framed(const QWidget& w) { return w.frameGeometry() != w.geometry(); }
+
+} // namespace
+
+TEST(FormPos, AFramedWindowReopensAtItsStoredOuterPlaceAndSize)
+{
+    const QRect closedAt(80, 30, 521, 267);
+    enum class Before { Nothing, AnotherRestore, ShownAndHidden };
+    for (Before before : {Before::Nothing, Before::AnotherRestore, Before::ShownAndHidden}) {
+        MemorySettingsStore store;
+        QWidget w;
+        w.setGeometry(10, 10, 200, 100);
+        if (before == Before::AnotherRestore) {
+            // The editor loaded for the radio link, unloaded unseen, loaded again.
+            storePlacement(store, QRect(300, 200, 400, 150));
+            RestoreFormPos(w, store, QStringLiteral("Quelm_MEM"));
+        } else if (before == Before::ShownAndHidden) {
+            w.show();
+            w.hide();
+        }
+        storePlacement(store, closedAt);
+        RestoreFormPos(w, store, QStringLiteral("Quelm_MEM"));
+        w.show();
+        QCoreApplication::processEvents();
+        if (!framed(w))
+            GTEST_SKIP() << "this platform puts no frame round a window";
+        EXPECT_EQ(w.frameGeometry(), closedAt) << static_cast<int>(before);
+    }
+}
+
+TEST(FormPos, AFramedWindowWithoutAStoredHeightKeepsItsOwn)
 {
     MemorySettingsStore store;
-    store.saveSetting(kApp, QStringLiteral("Quelm"), QStringLiteral("X"), QStringLiteral("left"));
-    store.saveSetting(kApp, QStringLiteral("Quelm"), QStringLiteral("Y"), QStringLiteral(" 300"));
-    QWidget w(nullptr, Qt::FramelessWindowHint);
-    w.setGeometry(40, 50, 300, 200);
-    RestoreFormPos(w, store, QStringLiteral("Quelm"));
-    EXPECT_EQ(w.geometry(), QRect(40, 20, 300, 200));
+    storePlacement(store, QRect(80, 30, 521, 267));
+    store.saveSetting(kApp, QStringLiteral("Quelm_MEM"), QStringLiteral("H"), QStringLiteral("tall"));
+    QWidget w;
+    w.resize(400, 150);
+    RestoreFormPos(w, store, QStringLiteral("Quelm_MEM"));
+    w.show();
+    QCoreApplication::processEvents();
+    if (!framed(w))
+        GTEST_SKIP() << "this platform puts no frame round a window";
+    EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(80, 30));
+    EXPECT_EQ(w.frameGeometry().width(), 521);
+    EXPECT_EQ(w.height(), 150);
+}
+
+TEST(FormPos, AFramedWindowKeepsItsPlacementFromStartToStart)
+{
+    MemorySettingsStore store;
+    storePlacement(store, QRect(80, 30, 521, 267));
+    const auto stored = [&] {
+        QStringList values;
+        for (const char* key : {"X", "Y", "W", "H"})
+            values << store.getSetting(kApp, QStringLiteral("Quelm_MEM"), QString::fromLatin1(key), QString());
+        return values;
+    };
+    const QStringList first = stored();
+    for (int start = 1; start <= 3; ++start) {
+        QWidget w;
+        RestoreFormPos(w, store, QStringLiteral("Quelm_MEM"));
+        w.show();
+        QCoreApplication::processEvents();
+        SaveFormPos(w, store, QStringLiteral("Quelm_MEM"));
+        EXPECT_EQ(stored(), first) << "start " << start;
+    }
 }
 
 // ---- the outline on a window
