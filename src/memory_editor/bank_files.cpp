@@ -39,6 +39,18 @@ void fill(SheetModel& sheet, const bank::Contents& contents)
     }
 }
 
+// `file` among `names`, spelt as it is or, failing that, in another letter
+// case (which a folder that ignores the case takes for the same file).
+QString sameFileIn(const QStringList& names, const QString& file)
+{
+    if (names.contains(file))
+        return file;
+    for (const QString& name : names)
+        if (name.compare(file, Qt::CaseInsensitive) == 0)
+            return name;
+    return {};
+}
+
 } // namespace
 
 bool Memory::loadBanks()
@@ -92,14 +104,10 @@ QString Memory::notShownKey(const QString& file)
 {
     if (notShown_.contains(file))
         return file;
-    // A file of that name in another letter case is the same file in a folder
-    // that ignores the case; where the folder holds both, each is its own.
+    // Where the folder holds both spellings, each file is its own.
     if (folder_.fileNames().contains(file))
         return {};
-    for (auto it = notShown_.cbegin(); it != notShown_.cend(); ++it)
-        if (it.key().compare(file, Qt::CaseInsensitive) == 0)
-            return it.key();
-    return {};
+    return sameFileIn(notShown_.keys(), file);
 }
 
 bool Memory::mayReplace(const QString& key, const QString& bank)
@@ -128,14 +136,7 @@ bool Memory::mayReplace(const QString& key, const QString& bank)
 
 QString Memory::bankFileOf(const QString& bank)
 {
-    const QString file = bank::fileName(bank);
-    const QStringList names = folder_.fileNames();
-    if (names.contains(file))
-        return file;
-    for (const QString& name : names)
-        if (name.compare(file, Qt::CaseInsensitive) == 0)
-            return name;
-    return {};
+    return sameFileIn(folder_.fileNames(), bank::fileName(bank));
 }
 
 QString Memory::fileTakenProblem(const SheetModel* sheet, const QString& name)

@@ -216,27 +216,27 @@ void sendAndTune(Memory& m, bool tune)
     f.fake.messages.criticals.clear(); // band limits of the rows tuned to
 }
 
-// The bank files the load reads only in part.
-std::set<QString> readInPart(const std::map<QString, QByteArray>& files)
+// The bank files the load reads only in part, with their banks.
+std::map<QString, QString> readInPart(const std::map<QString, QByteArray>& files)
 {
     QStringList names;
     for (const auto& [name, bytes] : files)
         names << name;
-    std::set<QString> out;
+    std::map<QString, QString> out;
     for (const auto& file : bank::listBankFiles(names).files)
         if (!bank::readBank(files.at(file.fileName), bank::columnsOf(file.bank), bank::rowsOf(file.bank))
                  .notes.isEmpty())
-            out.insert(file.fileName);
+            out[file.fileName] = file.bank;
     return out;
 }
 
 // The files that the questions asked to replace.
-std::set<QString> askedFor(const std::set<QString>& candidates)
+std::set<QString> askedFor(const std::map<QString, QString>& candidates)
 {
     std::set<QString> out;
     for (const QString& question : fuzzing::rig().fake.messages.questions) {
         bool named = false;
-        for (const QString& file : candidates)
+        for (const auto& [file, bankName] : candidates)
             if (question.startsWith(QStringLiteral("The bank file %1 was read only in part").arg(file))) {
                 out.insert(file);
                 named = true;
@@ -250,15 +250,15 @@ bool sameFile(const QString& a, const QString& b) { return a.compare(b, Qt::Case
 
 // Every file read in part that a sheet writes was asked about (answered Yes),
 // or is byte for byte as it was (answered No).
-void checkAsked(const std::set<QString>& inPart, const std::set<QString>& asked, bool yes,
+void checkAsked(const std::map<QString, QString>& inPart, const std::set<QString>& asked, bool yes,
                 const std::map<QString, QByteArray>& onDisk, Memory& m)
 {
-    for (const QString& file : inPart) {
+    for (const auto& [file, bankName] : inPart) {
         if (!yes) {
             fuzzing::check(fileBytes(file) == onDisk.at(file), "a file read in part replaced after a No:", file);
             continue;
         }
-        const bool written = sheetNamed(m, file.mid(4, file.size() - 8)) != 0;
+        const bool written = sheetNamed(m, bankName) != 0;
         fuzzing::check(!written || asked.count(file), "a file read in part replaced unasked:", file);
     }
 }
@@ -320,7 +320,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.fake.messages.answer = yes;
     m.cmSaveAll_Click();
     checkNoCritical("the banks were not saved:");
-    const std::set<QString> inPart = readInPart(onDisk);
+    const std::map<QString, QString> inPart = readInPart(onDisk);
     const std::set<QString> asked = askedFor(inPart);
     checkAsked(inPart, asked, yes, onDisk, m);
     for (int n = 1; n <= m.F1Book1->sheetCount(); ++n) {
