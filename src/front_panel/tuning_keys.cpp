@@ -84,6 +84,11 @@ void Quelm::tuneStep(bool up, double n)
     // Rounded to 10 Hz at every step, so hundreds of steps add up exactly.
     qrg = conv::roundHalfEven(up ? qrg + delta : qrg - delta, 2);
     RadioSetFreq(qrg);
+    // The send held the window thread past the tick's 50 ms. A tick due by then
+    // would run before a release that is already waiting, and a click would
+    // tune twice: the next tick counts its 50 ms from the end of this send.
+    if (TimerVFO->enabled())
+        TimerVFO->setEnabled(true);
 }
 
 namespace {
