@@ -4,14 +4,44 @@
 
 #include <array>
 
-
 #include "front_panel/quelm.h"
 #include "front_panel/settings_file.h"
 #include "operating_aids/voice_recorder.h"
+#include "platform/device_access.h"
 #include "platform/errors.h"
 #include "radio_link/civ_codec.h"
 
 namespace quelm {
+
+namespace {
+
+// What this user can do about a device the system does not let it open.
+QString accessAdvice(const DeviceAccess& a)
+{
+    if (!a.groupMayOpen)
+        return QStringLiteral("This user (%1) may not open %2: only its owner, %3, may read and write it. Whoever "
+                              "looks after this computer can let a group open it, such as \"dialout\" with "
+                              "read and write for the group, and add %1 to that group.")
+            .arg(a.user, a.path, a.owner);
+    if (a.userInGroup && !a.groupInSession)
+        return QStringLiteral("This user (%1) is in the group \"%2\" that may open %3, but this session began "
+                              "before %1 joined it. Log out and log in again, then start Quelm and press the power "
+                              "key.")
+            .arg(a.user, a.group, a.path);
+    if (a.groupInSession)
+        return QStringLiteral("This user (%1) is in the group \"%2\" of %3 and still may not open it: its "
+                              "permissions or an access list forbid it. Whoever looks after this computer can "
+                              "tell why.")
+            .arg(a.user, a.group, a.path);
+    return QStringLiteral("This user (%1) may not open %2: it belongs to the group \"%3\", and only the members "
+                          "of that group may open it. Join the group with\n\n"
+                          "    sudo usermod -aG %3 $USER\n\n"
+                          "then log out and log in again (a new group counts only from the next login), start "
+                          "Quelm and press the power key.")
+        .arg(a.user, a.path, a.group);
+}
+
+} // namespace
 
 void Quelm::cmPower_Click()
 {
@@ -26,6 +56,10 @@ void Quelm::cmPower_Click()
 
     try {
         platform.serial.setPortOpen(true);
+    } catch (const SerialAccessDenied& e) {
+        platform.messages.critical(QStringLiteral("The link to the radio could not be opened on %1.\n\n%2\n\n%3")
+                                       .arg(platform.serial.portName(), e.message(), accessAdvice(e.access())));
+        return;
     } catch (const SerialError& e) {
         // The settings file is read only at start: a wrong port stays wrong
         // however often the key is pressed.

@@ -79,6 +79,9 @@ void FakeSerialPort::setPortOpen(bool open)
     if (open) {
         if (open_)
             throw SerialError(QStringLiteral("The serial port %1 is already open.").arg(portName_));
+        if (openDenied_)
+            throw SerialAccessDenied(
+                QStringLiteral("Cannot open the serial port %1: Permission denied").arg(portName_), *openDenied_);
         if (!openFailure_.isEmpty())
             throw SerialError(QStringLiteral("Cannot open the serial port %1: %2").arg(portName_, openFailure_));
         open_ = true;

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include <QStringList>
 
 #include "platform/clock.h"
+#include "platform/device_access.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "platform/serial_port.h"
@@ -91,6 +93,8 @@ public:
     void clearWrites() { writes_.clear(); }
     void setOutBufferStuck(bool stuck) { outStuck_ = stuck; }
     void setOpenFails(const QString& reason) { openFailure_ = reason; }
+    // Opening fails as for a device this user may not open (nothing: it does not).
+    void setOpenDenied(std::optional<DeviceAccess> denied) { openDenied_ = std::move(denied); }
     void setWriteFails(const QString& reason) { writeFailure_ = reason; }
     void setReadFails(const QString& reason) { readFailure_ = reason; }
     int openCount() const { return openCount_; }
@@ -108,6 +112,7 @@ private:
     bool open_ = false;
     bool outStuck_ = false;
     QString openFailure_;
+    std::optional<DeviceAccess> openDenied_;
     QString writeFailure_;
     QString readFailure_;
     int openCount_ = 0;

@@ -4,6 +4,7 @@
 
 #include <QSerialPort>
 
+#include "platform/device_access.h"
 #include "platform/errors.h"
 
 #ifdef Q_OS_UNIX
@@ -172,8 +173,15 @@ void QtSerialPort::setPortOpen(bool open)
     port_->setPortName(portName_);
     if (!port_->open(QIODevice::ReadWrite)) {
         const QString reason = port_->errorString();
+        const bool permission = port_->error() == QSerialPort::PermissionError;
         port_->clearError();
-        throw SerialError(QStringLiteral("Cannot open the serial port %1: %2").arg(portName_, reason));
+        const QString message = QStringLiteral("Cannot open the serial port %1: %2").arg(portName_, reason);
+        // A busy port reports the same error as a device this user may not open;
+        // only the device's own permissions tell the two apart.
+        if (permission)
+            if (std::optional<DeviceAccess> denied = deniedAccess(portName_))
+                throw SerialAccessDenied(message, std::move(*denied));
+        throw SerialError(message);
     }
     try {
         applySettings();

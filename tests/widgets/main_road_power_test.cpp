@@ -238,28 +238,86 @@ TEST_F(PowerFixture, ClosingSendsNothingAndOpeningAgainPushesTheStateOfTheRun)
     EXPECT_EQ(f.fake.serial.openCount(), 2);
 }
 
-TEST_F(PowerFixture, APortThatCannotBeOpenedIsReportedAndNothingIsPushed)
+// A port that will not open: what the message says, and what it must not.
+struct OpenFailure {
+    const char* name;
+    std::function<void(FakeSerialPort&)> fail;
+    std::vector<const char*> says;
+    std::vector<const char*> saysNot;
+    bool namesTheSettingsFile = false;
+};
+
+// A USB serial cable as Debian hands it out: root:dialout 0660.
+DeviceAccess dialoutDevice(bool userInGroup, bool groupInSession)
 {
-    f.fake.serial.setOpenFails(QStringLiteral("Device or resource busy"));
+    DeviceAccess a;
+    a.path = QStringLiteral("COM1");
+    a.user = QStringLiteral("ann");
+    a.owner = QStringLiteral("root");
+    a.group = QStringLiteral("dialout");
+    a.groupMayOpen = true;
+    a.userInGroup = userInGroup;
+    a.groupInSession = groupInSession;
+    return a;
+}
+
+class PortThatWillNotOpen : public PowerFixture, public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(PortThatWillNotOpen, IsReportedWithAdviceThatFitsAndNothingIsPushed)
+{
+    const OpenFailure& c = GetParam();
+    c.fail(f.fake.serial);
 
     q->cmPower_Click();
 
     ASSERT_EQ(f.fake.messages.criticals.size(), 1);
-    EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("COM1")));
-    EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("Device or resource busy")));
-    // A wrong port stays wrong until the settings file is corrected and the
-    // program started again: the message names the file and says so.
-    EXPECT_TRUE(f.fake.messages.criticals[0].contains(f.programFile(QStringLiteral("quelm.ini"))));
-    EXPECT_TRUE(f.fake.messages.criticals[0].contains(QStringLiteral("start Quelm again")));
+    const QString& m = f.fake.messages.criticals[0];
+    EXPECT_TRUE(m.contains(QStringLiteral("COM1"))) << m.toStdString();
+    for (const char* text : c.says)
+        EXPECT_TRUE(m.contains(QString::fromUtf8(text))) << text << " not in:\n" << m.toStdString();
+    for (const char* text : c.saysNot)
+        EXPECT_FALSE(m.contains(QString::fromUtf8(text))) << text << " in:\n" << m.toStdString();
+    EXPECT_EQ(m.contains(f.programFile(QStringLiteral("quelm.ini"))), c.namesTheSettingsFile);
     EXPECT_FALSE(isOn(q->st.PowerOn));
     EXPECT_TRUE(f.fake.serial.writes().empty());
     EXPECT_FALSE(q->Timer1->enabled());
 
-    // Once the port is free the key works.
+    // Once the port opens the key works.
     f.fake.serial.setOpenFails(QString());
+    f.fake.serial.setOpenDenied(std::nullopt);
     q->cmPower_Click();
     EXPECT_TRUE(isOn(q->st.PowerOn));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, PortThatWillNotOpen,
+    ::testing::Values(
+        // A wrong port stays wrong until the settings file is corrected and the
+        // program started again: the message names the file and says so.
+        OpenFailure{"Busy",
+                    [](FakeSerialPort& p) { p.setOpenFails(QStringLiteral("Device or resource busy")); },
+                    {"Device or resource busy", "no other program uses the port", "start Quelm again"},
+                    {"usermod", "group"},
+                    true},
+        OpenFailure{"AUserOutsideTheDevicesGroup",
+                    [](FakeSerialPort& p) { p.setOpenDenied(dialoutDevice(false, false)); },
+                    {"Permission denied", "This user (ann) may not open COM1", "group \"dialout\"",
+                     "sudo usermod -aG dialout $USER", "log in again"},
+                    {"no other program uses the port"}},
+        OpenFailure{"AUserWhoJoinedTheGroupAfterLoggingIn",
+                    [](FakeSerialPort& p) { p.setOpenDenied(dialoutDevice(true, false)); },
+                    {"is in the group \"dialout\"", "log in again"},
+                    {"usermod", "no other program uses the port"}},
+        OpenFailure{"ADeviceOnlyItsOwnerMayOpen",
+                    [](FakeSerialPort& p) {
+                        DeviceAccess a = dialoutDevice(false, false);
+                        a.group = QStringLiteral("root");
+                        a.groupMayOpen = false;
+                        p.setOpenDenied(a);
+                    },
+                    {"only its owner, root,"},
+                    {"usermod", "no other program uses the port"}}),
+    [](const ::testing::TestParamInfo<OpenFailure>& i) { return std::string(i.param.name); });
 
 TEST_F(PowerFixture, ASecondPressDuringThePushDoesNotOpenThePortAgain)
 {
