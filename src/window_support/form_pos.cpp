@@ -4,10 +4,13 @@
 #include <optional>
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include "platform/conversions.h"
 #include "platform/settings_store.h"
+#include "window_support/screen_reach.h"
 
 namespace quelm {
 
@@ -42,13 +45,32 @@ struct OuterSize {
 // manager has framed a shown window.
 QSize frameOf(const QWidget& frm) { return frm.frameGeometry().size() - frm.size(); }
 
-void fitClient(QWidget& frm, const OuterSize& outer)
+QSize clientFor(const QWidget& frm, const OuterSize& outer)
 {
     const QSize frame = frameOf(frm);
     const auto client = [](std::optional<int> stored, int frameSide, int own) {
         return stored ? std::max(1, *stored - frameSide) : own;
     };
-    frm.resize(client(outer.width, frame.width(), frm.width()), client(outer.height, frame.height(), frm.height()));
+    return {client(outer.width, frame.width(), frm.width()), client(outer.height, frame.height(), frm.height())};
+}
+
+void fitClient(QWidget& frm, const OuterSize& outer) { frm.resize(clientFor(frm, outer)); }
+
+// The outer size the window ends up with: the window system holds the client
+// within the window's own limits, so a fixed-size window keeps its size.
+QSize outerSizeTaken(const QWidget& frm, const OuterSize& outer)
+{
+    return clientFor(frm, outer).boundedTo(frm.maximumSize()).expandedTo(frm.minimumSize()) + frameOf(frm);
+}
+
+ScreenAreas desktop()
+{
+    ScreenAreas areas;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (const QScreen* screen : screens)
+        areas.available << screen->availableGeometry();
+    areas.primary = screens.indexOf(QGuiApplication::primaryScreen());
+    return areas;
 }
 
 // Takes the frame off the stored outer size once the frame is known, after the
@@ -95,10 +117,17 @@ void RestoreFormPos(QWidget& frm, SettingsStore& store, const QString& Section)
     QObject* earlier = frm.findChild<QObject*>(kFrameWatchName, Qt::FindDirectChildrenOnly);
     if (auto* watch = dynamic_cast<FrameWatch*>(earlier))
         watch->stop();
-    const QRect outer = frm.frameGeometry();
+    const QRect now = frm.frameGeometry();
+    const QPoint place(readPixels(store, Section, "X").value_or(now.x()),
+                       readPixels(store, Section, "Y").value_or(now.y()));
+    OuterSize size{readPixels(store, Section, "W"), readPixels(store, Section, "H")};
+    const QRect wanted(place, outerSizeTaken(frm, size));
+    const QRect given = withinReach(wanted, desktop());
+    // Brought within reach: the frame, once known, must fit the screen too.
+    if (given != wanted)
+        size = {given.width(), given.height()};
     // A top-level window's move places its frame.
-    frm.move(readPixels(store, Section, "X").value_or(outer.x()), readPixels(store, Section, "Y").value_or(outer.y()));
-    const OuterSize size{readPixels(store, Section, "W"), readPixels(store, Section, "H")};
+    frm.move(given.topLeft());
     fitClient(frm, size);
     const bool sizeStored = size.width || size.height;
     if (sizeStored && frameOf(frm).isNull() && !(frm.windowFlags() & Qt::FramelessWindowHint))

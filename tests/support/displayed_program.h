@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QPoint>
 #include <QProcess>
+#include <QSize>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -43,10 +44,10 @@ inline QString programFolder(const QDir& root, const QByteArray& ini)
 }
 
 // An X display of the test's own, so that the program's keys can be clicked as
-// an operator clicks them.
+// an operator clicks them; one screen of `screen` pixels.
 class VirtualDisplay {
 public:
-    VirtualDisplay()
+    explicit VirtualDisplay(QSize screen = QSize(1024, 768))
     {
         if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
             || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
@@ -56,7 +57,8 @@ public:
         // Xvfb picks a free display and writes its number to the descriptor named.
         server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
                                               QStringLiteral("-screen"), QStringLiteral("0"),
-                                              QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                              QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                                              QStringLiteral("-nolisten"),
                                               QStringLiteral("tcp")});
         QDeadlineTimer ready(10000);
         while (!server_.canReadLine() && !ready.hasExpired() && server_.state() != QProcess::NotRunning)
@@ -106,18 +108,21 @@ public:
     const std::string& whyNot() const { return why_; }
     const QString& name() const { return name_; }
 
-    // Output of one xdotool command on this display; empty when it fails.
-    QString xdotool(const QStringList& args) const
+    // Output of one X client command (xdotool, xwininfo, xprop) on this
+    // display; empty when it fails.
+    QString run(const QString& program, const QStringList& args) const
     {
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), name_);
         tool.setProcessEnvironment(env);
-        tool.start(QStringLiteral("xdotool"), args);
+        tool.start(program, args);
         if (!tool.waitForFinished(10000) || tool.exitCode() != 0)
             return {};
         return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
     }
+
+    QString xdotool(const QStringList& args) const { return run(QStringLiteral("xdotool"), args); }
 
     // The program's main window, once it is shown.
     QString windowOf(qint64 pid) const { return shownWindow(pid, QStringLiteral("^Quelm$")); }
@@ -185,6 +190,8 @@ constexpr QPoint kMemory{616, 92}; // the MEM key: the memory editor
 
 // The simulated radio, a program folder beside it and the program's environment.
 struct DisplayedProgram {
+    explicit DisplayedProgram(QSize screen = QSize(1024, 768)) : display(screen) {}
+
     VirtualDisplay display;
     const std::string alias = uniquePortAlias();
     quelm::sim::RadioSimulator radio{steadyRadio(alias, 120)};
