@@ -3,7 +3,7 @@
 // sheets back. A file that cannot be read or written costs that file only:
 // the operator is told which and why, and every other bank goes on. A file
 // that could not be read, or was read only in part, is replaced only when the
-// operator says so: what its sheet lacks would be lost.
+// operator says so: what its sheet lacks, or a save would drop, would be lost.
 
 #include "memory_editor/bank_file.h"
 #include "memory_editor/memory.h"
@@ -86,7 +86,7 @@ bool Memory::loadBanks()
         }
         ++counter;
         SheetModel& sheet = *F1Book1->current();
-        const bank::Contents contents = bank::readBank(*bytes, sheet.maxCol(), sheet.maxRow());
+        const bank::Contents contents = bank::readBank(*bytes, bank::layoutOf(file.bank));
         fill(sheet, contents);
         F1Book1->setSheetName(F1Book1->currentSheet(), file.bank);
         fileOwners_.insert(file.fileName, &sheet);
@@ -94,7 +94,7 @@ bool Memory::loadBanks()
         if (contents.notes.isEmpty())
             continue;
         notShown_.insert(file.fileName, {false, listed(contents.notes)});
-        platform_.messages.warning(QStringLiteral("Parts of the bank file %1 were left out of the bank \"%2\":\n%3")
+        platform_.messages.warning(QStringLiteral("The bank \"%2\" cannot keep all that the bank file %1 holds:\n%3")
                                        .arg(file.fileName, file.bank, listed(contents.notes)));
     }
     return radioBankLoaded;
@@ -122,8 +122,8 @@ bool Memory::mayReplace(const QString& key, const QString& bank)
                              "holds now will be lost.")
                   .arg(key, notShown.detail, bank)
             : QStringLiteral("The bank file %1 was read only in part when the memory editor was opened, so the sheet "
-                             "\"%3\" does not show all it holds. Left out:\n%2\n\nReplace %1 with the sheet \"%3\"? "
-                             "What was left out will be lost%4.")
+                             "\"%3\" cannot save all that the file holds. Left out:\n%2\n\nReplace %1 with the sheet "
+                             "\"%3\"? What was left out will be lost%4.")
                   .arg(key, notShown.detail, bank,
                        bank::isRadioBank(bank) ? QString()
                                                : QStringLiteral(", and a row without a frequency is not saved at all"));

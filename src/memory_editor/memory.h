@@ -185,8 +185,8 @@ private:
     bool loading_ = false;
     bool transferring_ = false;
     // The bank files that no sheet shows whole: one the load could not read at
-    // all, or one it read only in part. A save would lose what the sheet
-    // lacks, so none is replaced unasked.
+    // all, or one it read only in part (including lines the sheet shows but a
+    // save would drop). A save would lose that, so none is replaced unasked.
     struct NotShown {
         bool unread = false;
         QString detail;  // why it could not be read, or what the load left out

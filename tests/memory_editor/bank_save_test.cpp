@@ -200,6 +200,17 @@ QByteArray longUserFile()
     return all;
 }
 
+// MEM_Quelm.ini copied byte for byte as a backup: nine fields a line, 99 lines.
+QByteArray radioCopy()
+{
+    QByteArray all = "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n"
+                     "Calling 2m,145500,FM,,,,,,No\r\n"
+                     "Split 20m,14195,USB,,14225,USB,,,Yes\r\n";
+    for (int i = 3; i < 99; ++i)
+        all += ",,,,,,,,\r\n";
+    return all;
+}
+
 struct NotShownFile {
     const char* what;
     const char* file;
@@ -228,6 +239,11 @@ TEST_F(MemoryFixture, ABankFileNoSheetShowsWholeIsReplacedOnlyAfterAYes)
          "10 line(s) after line 150 left out", firstLines(longUserFile(), 150)},
         {"a frequency that is no number", "MEM_Odd.ini", "Odd", "Beacon,28200,CW\r\nNet,14.2O0,USB\r\nRpt,145600,FM\r\n",
          false, "line 2: field 2 \"14.2O0\" is not a number", "Beacon,28200,CW\r\nRpt,145600,FM\r\n"},
+        {"fields past the sheet's columns", "MEM_Backup.ini", "Backup", radioCopy(), false,
+         "fields after field 3 left out on 3 line(s) (first: line 1): the sheet has 3 columns",
+         "RPT R6,145750,FM\r\nCalling 2m,145500,FM\r\nSplit 20m,14195,USB\r\n"},
+        {"text without a frequency", "MEM_Nets.ini", "Nets", "Beacon,28200,CW\r\nNet Sun 0900 UTC see 3.760,,LSB\r\n",
+         false, "1 line(s) with text but no frequency (first: line 2)", "Beacon,28200,CW\r\n"},
     };
     for (const NotShownFile& file : files) {
         for (const bool saveAll : {false, true}) {
