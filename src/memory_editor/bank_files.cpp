@@ -150,25 +150,34 @@ QString Memory::fileTakenProblem(const SheetModel* sheet, const QString& name)
         .arg(file, folder_.path(), name);
 }
 
-bool Memory::saveSheet(int sheet, QString* failure)
+Memory::Saved Memory::saveSheet(int sheet, QString* report)
 {
     QPointer<SheetModel> s = F1Book1->sheet(sheet);
-    if (!s)
-        return false;
-    const QString file = bank::fileName(s->name());
+    if (!s) {
+        *report = QStringLiteral("sheet %1: closed before it was saved").arg(sheet);
+        return Saved::Kept;
+    }
+    const QString name = s->name();
+    const QString file = bank::fileName(name);
+    const QString line = QStringLiteral("%1 (bank \"%2\"): ").arg(file, name);
     // The sheet can go while the question is open; a No keeps the file.
     const QString key = notShownKey(file);
-    if (!mayReplace(key, s->name()) || !s)
-        return true;
-    const QByteArray bytes = bank::writeBank(s->name(), [s](int row, int col) { return s->text(row, col); });
+    if (!mayReplace(key, name) || !s) {
+        *report = line + (s ? QStringLiteral("you answered No; the file is kept as it was")
+                            : QStringLiteral("the bank was closed; the file is kept as it was"));
+        return Saved::Kept;
+    }
+    const bool existed = folder_.fileNames().contains(file);
+    const QByteArray bytes = bank::writeBank(name, [s](int row, int col) { return s->text(row, col); });
     QString error;
     if (folder_.replace(file, bytes, &error)) {
         notShown_.remove(key);
         fileOwners_.insert(file, s);
-        return true;
+        return Saved::Written;
     }
-    *failure = QStringLiteral("%1 (bank \"%2\"): %3").arg(file, s->name(), error);
-    return false;
+    *report = line + error +
+              (existed ? QStringLiteral("; the file is as it was before") : QStringLiteral("; the file was not created"));
+    return Saved::Failed;
 }
 
 void Memory::cmSave_Click()
@@ -176,12 +185,11 @@ void Memory::cmSave_Click()
     if (!loaded_)
         return;
     F1Book1->finishEditing();
-    QString failure;
-    if (!saveSheet(F1Book1->currentSheet(), &failure))
+    QString report;
+    if (saveSheet(F1Book1->currentSheet(), &report) == Saved::Failed)
         platform_.messages.critical(
-            QStringLiteral("The bank was not saved:\n%1\n\nThe file in %2 is as it was before; the sheet keeps your "
-                           "changes.")
-                .arg(failure, folder_.path()));
+            QStringLiteral("The bank was not saved:\n%1\n\nThe bank files are in %2; the sheet keeps your changes.")
+                .arg(report, folder_.path()));
 }
 
 void Memory::cmSaveAll_Click()
@@ -189,21 +197,27 @@ void Memory::cmSaveAll_Click()
     if (!loaded_)
         return;
     F1Book1->finishEditing();
-    QStringList failures;
+    QStringList notSaved;
+    bool failed = false;
     const int count = F1Book1->sheetCount();
     for (int n = 1; n <= count; ++n) {
         F1Book1->setCurrentSheet(n);
-        QString failure;
-        if (!saveSheet(n, &failure))
-            failures << failure;
+        QString report;
+        const Saved saved = saveSheet(n, &report);
+        failed = failed || saved == Saved::Failed;
+        if (saved != Saved::Written)
+            notSaved << report;
     }
-    if (!failures.isEmpty())
-        platform_.messages.critical(
-            QStringLiteral("%1 of %2 banks were not saved:\n%3\n\nTheir files in %4 are as they were before; the "
-                           "sheets keep your changes. The other banks were saved.")
-                .arg(failures.size())
-                .arg(count)
-                .arg(listed(failures), folder_.path()));
+    // Files kept after a No need no message of their own: the operator chose that.
+    if (!failed)
+        return;
+    const QString others = notSaved.size() < count ? QStringLiteral(" The other banks were saved.") : QString();
+    platform_.messages.critical(
+        QStringLiteral("%1 of %2 banks were not saved:\n%3\n\nThe bank files are in %4; the sheets keep your "
+                       "changes.%5")
+            .arg(notSaved.size())
+            .arg(count)
+            .arg(listed(notSaved), folder_.path(), others));
 }
 
 } // namespace quelm

@@ -151,9 +151,13 @@ private:
     void layOut(const QStringList& headings, const std::vector<int>& numberColumns,
                 const std::vector<std::pair<int, int>>& unlocked, int rows);  // memory_window.cpp
     bool loadBanks();                          // bank_files.cpp
-    // False with the failure when the file could not be written (a replace the
-    // operator declined is no failure).
-    bool saveSheet(int sheet, QString* failure);  // bank_files.cpp
+    // What became of a sheet's bank file on a save: written; kept as it was,
+    // since the operator answered No (or the sheet went meanwhile); or not
+    // written because writing failed.
+    enum class Saved { Written, Kept, Failed };
+    // `report` names the file and bank, and says why and what became of the
+    // file, unless it was written.
+    Saved saveSheet(int sheet, QString* report);  // bank_files.cpp
     // The file among those no sheet shows whole that writing `file` would
     // replace, or the empty text.
     QString notShownKey(const QString& file);  // bank_files.cpp

@@ -162,6 +162,29 @@ TEST_F(MemoryFixture, SaveAllNamesEachBankThatFailedAndSavesTheOthers)
     EXPECT_EQ(sheetNamed("a").text(1, 1), QStringLiteral("new a"));
 }
 
+TEST_F(MemoryFixture, ANewBankThatCannotBeWrittenIsToldAsNotCreated)
+{
+    put("MEM_a.ini", "old,1,USB\r\n");
+    load();
+    ASSERT_EQ(sheetNames(), QStringList({"a", "Quelm"}));
+    folder.readOnly = true;
+
+    showSheet("Quelm");
+    memory->cmSave_Click();
+    memory->cmSaveAll_Click();
+    ASSERT_EQ(fake.messages.criticals.size(), 2);
+    const QString saveBank = fake.messages.criticals[0];
+    EXPECT_TRUE(saveBank.contains("MEM_Quelm.ini (bank \"Quelm\"): Permission denied; the file was not created"))
+        << saveBank.toStdString();
+    EXPECT_FALSE(saveBank.contains("as it was before")) << saveBank.toStdString();
+    const QString saveAll = fake.messages.criticals[1];
+    EXPECT_TRUE(saveAll.contains("MEM_Quelm.ini (bank \"Quelm\"): Permission denied; the file was not created"))
+        << saveAll.toStdString();
+    EXPECT_TRUE(saveAll.contains("MEM_a.ini (bank \"a\"): Permission denied; the file is as it was before"))
+        << saveAll.toStdString();
+    EXPECT_FALSE(folder.files.count("MEM_Quelm.ini"));
+}
+
 TEST_F(MemoryFixture, NoTwoSheetsWriteTheSameFile)
 {
     load();
@@ -286,6 +309,49 @@ TEST_F(MemoryFixture, ABankFileNoSheetShowsWholeIsReplacedOnlyAfterAYes)
                 EXPECT_EQ(fake.messages.questions.size(), yes ? 1 : 2) << what;
             }
         }
+    }
+}
+
+TEST_F(MemoryFixture, SaveAllCountsAFileKeptAfterANoAsNotSaved)
+{
+    const QByteArray radioPastTheLastRow = keptRadioFile() + "RPT R7,145775,FM,,,,88.5,DUP-,Yes\r\n";
+    const struct {
+        const char* what;
+        std::map<QString, QByteArray> files;
+        const char* failing;
+        const char* summary;
+        QStringList listed;
+        bool othersSaved;
+    } cases[] = {
+        {"one kept, one failed, two saved",
+         {{"MEM_Big.ini", longUserFile()}, {"MEM_a.ini", "old a,1,USB\r\n"}, {"MEM_b.ini", "old b,2,USB\r\n"}},
+         "MEM_a.ini", "2 of 4 banks were not saved:\n",
+         {"MEM_Big.ini (bank \"Big\"): you answered No; the file is kept as it was",
+          "MEM_a.ini (bank \"a\"): No space left on device; the file is as it was before"},
+         true},
+        {"the only bank failed", {{"MEM_Quelm.ini", keptRadioFile()}}, "MEM_Quelm.ini",
+         "1 of 1 banks were not saved:\n", {"MEM_Quelm.ini (bank \"Quelm\"): No space left on device"}, false},
+        {"one kept and the other failed",
+         {{"MEM_Quelm.ini", radioPastTheLastRow}, {"MEM_a.ini", "old a,1,USB\r\n"}}, "MEM_a.ini",
+         "2 of 2 banks were not saved:\n",
+         {"MEM_Quelm.ini (bank \"Quelm\"): you answered No", "MEM_a.ini (bank \"a\"): No space"}, false},
+    };
+    for (const auto& c : cases) {
+        memory.reset();
+        folder.files = c.files;
+        folder.failBeforeRename = {c.failing};
+        fake.messages.criticals.clear();
+        load();
+        fake.messages.answer = false;
+        memory->cmSaveAll_Click();
+        ASSERT_EQ(fake.messages.criticals.size(), 1) << c.what;
+        const QString summary = fake.messages.criticals[0];
+        EXPECT_TRUE(summary.startsWith(c.summary)) << c.what << "\n" << summary.toStdString();
+        for (const QString& line : c.listed)
+            EXPECT_TRUE(summary.contains(line)) << c.what << ": " << line.toStdString() << "\n" << summary.toStdString();
+        EXPECT_EQ(summary.contains("The other banks were saved."), c.othersSaved) << c.what;
+        for (const auto& [name, bytes] : c.files)
+            EXPECT_EQ(folder.files[name], bytes) << c.what << ": " << name.toStdString();
     }
 }
 
