@@ -142,8 +142,12 @@ QString Memory::bankFileOf(const QString& bank)
 QString Memory::fileTakenProblem(const SheetModel* sheet, const QString& name)
 {
     const QString file = bankFileOf(name);
-    // Its own file, spelt as the new name writes it, is the sheet's to take back.
-    if (file.isEmpty() || (file == bank::fileName(name) && fileOwners_.value(file).data() == sheet))
+    // Its own file is the sheet's to take back, spelt as the new name writes
+    // it; and so is its own name in another letter case, which writes the
+    // same file where the case does not count and a new one where it does.
+    const bool own = fileOwners_.value(file).data() == sheet;
+    const bool caseOnly = sheet && sheet->name().compare(name, Qt::CaseInsensitive) == 0;
+    if (file.isEmpty() || (own && (file == bank::fileName(name) || caseOnly)))
         return {};
     return QStringLiteral("There is already a bank file %1 in %2: a bank named \"%3\" would replace it at the next "
                           "save. Choose another name.")

@@ -168,7 +168,8 @@ private:
     // any letter case), or the empty text.
     QString bankFileOf(const QString& bank);   // bank_files.cpp
     // Why a sheet may not be named `name`: a bank file of that name is in the
-    // folder and is not the one this sheet was loaded from or saved to.
+    // folder and is not the one this sheet was loaded from or saved to (in
+    // any letter case when only the case of the sheet's name changes).
     QString fileTakenProblem(const SheetModel* sheet, const QString& name);  // bank_files.cpp
     void writeChoice(const QString& caption, bool duplex);  // sheet_editing.cpp
     void insertRows(int first, int last);      // sheet_editing.cpp

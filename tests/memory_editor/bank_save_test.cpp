@@ -439,6 +439,43 @@ TEST_F(MemoryFixture, ABankMayTakeBackTheNameOfTheFileItCameFromOrWrote)
     EXPECT_FALSE(memory->renameBank(x, QStringLiteral("X"), &why));
 }
 
+TEST_F(MemoryFixture, ABankMayChangeTheLetterCaseOfItsOwnNameButTakesNoOtherFile)
+{
+    put("MEM_part.ini", "kept,14074,USB\r\n");
+    put("MEM_X.ini", "X,14074,USB\r\n");
+    put("MEM_x.ini", "x,7050,LSB\r\n");
+    put("MEM_q.ini", "q,3760,LSB\r\n");
+    put("MEM_Q.ini", "kept,3500,CW\r\n");
+    folder.unreadable.insert("MEM_Q.ini");
+    load();
+    folder.unreadable.clear();
+    ASSERT_TRUE(memory->renameBank(sheetNumber("x"), QStringLiteral("tmp")));
+
+    const struct {
+        const char* from;
+        const char* to;
+        const char* taken;  // the file that refuses the name, if any
+    } cases[] = {
+        {"part", "Part", nullptr},
+        {"Part", "PART", nullptr},
+        {"X", "x", "MEM_x.ini"},  // the file of the sheet now named "tmp"
+        {"q", "Q", "MEM_Q.ini"},  // a file no sheet shows
+    };
+    for (const auto& c : cases) {
+        QString why;
+        EXPECT_EQ(memory->renameBank(sheetNumber(c.from), QString::fromLatin1(c.to), &why), !c.taken)
+            << c.to << ": " << why.toStdString();
+        if (c.taken) {
+            EXPECT_TRUE(why.contains(QString::fromLatin1(c.taken))) << c.to << ": " << why.toStdString();
+        }
+    }
+    showSheet("PART");
+    memory->cmSave_Click();
+    EXPECT_EQ(folder.files["MEM_PART.ini"], QByteArray("kept,14074,USB\r\n"));
+    EXPECT_EQ(folder.files["MEM_Q.ini"], QByteArray("kept,3500,CW\r\n"));
+    EXPECT_TRUE(fake.messages.criticals.isEmpty());
+}
+
 TEST_F(MemoryFixture, TheRealQuestionAnswersNoToEnter)
 {
     put("MEM_Quelm.ini", keptRadioFile());
