@@ -75,6 +75,63 @@ std::optional<double> numberField(const QString& field)
     return m.captured(1) == QLatin1String("-") ? -n : n;
 }
 
+// A field of blanks holds nothing that a save could lose.
+bool holdsSomething(QStringView field) { return !field.trimmed().isEmpty(); }
+
+// Lines of a file that a save would not write back whole.
+struct LinesLost {
+    int lines = 0;
+    int first = 0;
+    void add(int line)
+    {
+        if (lines++ == 0)
+            first = line;
+    }
+};
+
+std::vector<Cell> readRow(const QString& line, int lineNumber, int columns, QStringList& notes)
+{
+    std::vector<Cell> row(static_cast<std::size_t>(std::max(columns, 0)));
+    for (int c = 1; c <= columns; ++c) {
+        const QString field = PickField(line, c);
+        if (field.isEmpty())
+            continue;
+        if (c != 2 && c != 5) {
+            row[static_cast<std::size_t>(c - 1)] = field;
+        } else if (const std::optional<double> n = numberField(field)) {
+            row[static_cast<std::size_t>(c - 1)] = *n;
+        } else {
+            notes << QStringLiteral("line %1: field %2 %3 is not a number; the cell stays empty")
+                         .arg(lineNumber)
+                         .arg(c)
+                         .arg(quoted(field));
+        }
+    }
+    return row;
+}
+
+bool holdsPastField(const QString& line, int columns)
+{
+    const QList<QStringView> fields = QStringView(line).split(QLatin1Char(','));
+    for (qsizetype i = std::max(columns, 0); i < fields.size(); ++i)
+        if (holdsSomething(fields[i]))
+            return true;
+    return false;
+}
+
+// A line whose frequency field is empty: the sheet shows its texts, but a
+// packed save writes no row without a frequency. (A frequency that is no
+// number has a note of its own.)
+bool textWithoutFrequency(const QString& line, const std::vector<Cell>& row)
+{
+    if (!PickField(line, 2).isEmpty())
+        return false;
+    return std::any_of(row.begin(), row.end(), [](const Cell& cell) {
+        const auto* text = std::get_if<QString>(&cell);
+        return text && holdsSomething(*text);
+    });
+}
+
 } // namespace
 
 QString fileName(const QString& bank) { return kBankPrefix + bank + kSuffix; }
@@ -104,55 +161,54 @@ Listing listBankFiles(const QStringList& fileNames)
     return out;
 }
 
-Contents readBank(const QByteArray& bytes, int columns, int maxRows)
+Contents readBank(const QByteArray& bytes, const Layout& sheet)
 {
     Contents out;
     std::vector<QString> lines = splitLines(QString::fromLatin1(bytes));
+    const std::size_t maxRows = static_cast<std::size_t>(std::max(sheet.rows, 0));
     // Empty lines past the last row hold nothing to leave out: a file that
     // ends in an empty line, as editors make it, loads without a note.
-    while (lines.size() > static_cast<std::size_t>(std::max(maxRows, 0)) && lines.back().isEmpty())
+    while (lines.size() > maxRows && lines.back().isEmpty())
         lines.pop_back();
-    const int kept = static_cast<int>(std::min<std::size_t>(lines.size(), static_cast<std::size_t>(std::max(maxRows, 0))));
-    out.rows.resize(static_cast<std::size_t>(kept));
-    for (int r = 0; r < kept; ++r) {
-        std::vector<Cell>& row = out.rows[static_cast<std::size_t>(r)];
-        row.resize(static_cast<std::size_t>(std::max(columns, 0)));
-        const QString& line = lines[static_cast<std::size_t>(r)];
-        for (int c = 1; c <= columns; ++c) {
-            const QString field = PickField(line, c);
-            if (field.isEmpty())
-                continue;
-            if (c == 2 || c == 5) {
-                if (const std::optional<double> n = numberField(field))
-                    row[static_cast<std::size_t>(c - 1)] = *n;
-                else
-                    out.notes << QStringLiteral("line %1: field %2 %3 is not a number; the cell stays empty")
-                                     .arg(r + 1)
-                                     .arg(c)
-                                     .arg(quoted(field));
-            } else {
-                row[static_cast<std::size_t>(c - 1)] = field;
-            }
-        }
+    const std::size_t kept = std::min(lines.size(), maxRows);
+    out.rows.resize(kept);
+    LinesLost pastColumns;
+    LinesLost noFrequency;
+    for (std::size_t r = 0; r < kept; ++r) {
+        const int line = static_cast<int>(r) + 1;
+        out.rows[r] = readRow(lines[r], line, sheet.columns, out.notes);
+        if (holdsPastField(lines[r], sheet.columns))
+            pastColumns.add(line);
+        if (sheet.packed && textWithoutFrequency(lines[r], out.rows[r]))
+            noFrequency.add(line);
     }
-    if (lines.size() > static_cast<std::size_t>(kept))
+    if (pastColumns.lines > 0)
+        out.notes << QStringLiteral("fields after field %1 left out on %2 line(s) (first: line %3): the sheet has %1 "
+                                    "columns")
+                         .arg(sheet.columns)
+                         .arg(pastColumns.lines)
+                         .arg(pastColumns.first);
+    if (noFrequency.lines > 0)
+        out.notes << QStringLiteral("%1 line(s) with text but no frequency (first: line %2): the sheet shows them, "
+                                    "but saving keeps only rows with a frequency")
+                         .arg(noFrequency.lines)
+                         .arg(noFrequency.first);
+    if (lines.size() > kept)
         out.notes << QStringLiteral("%1 line(s) after line %2 left out: the sheet has %2 rows")
-                         .arg(lines.size() - static_cast<std::size_t>(kept))
+                         .arg(lines.size() - kept)
                          .arg(kept);
     return out;
 }
 
 QByteArray writeBank(const QString& bank, const std::function<QString(int row, int col)>& text)
 {
-    const bool radio = isRadioBank(bank);
-    const int rows = rowsOf(bank);
-    const int columns = columnsOf(bank);
+    const Layout sheet = layoutOf(bank);
     QString all;
-    for (int r = 1; r <= rows; ++r) {
-        if (!radio && text(r, 2).isEmpty())
+    for (int r = 1; r <= sheet.rows; ++r) {
+        if (sheet.packed && text(r, 2).isEmpty())
             continue;
         QStringList fields;
-        for (int c = 1; c <= columns; ++c)
+        for (int c = 1; c <= sheet.columns; ++c)
             fields << fieldText(text(r, c));
         all += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }

@@ -7,8 +7,9 @@
 // each row whose frequency (column 2) is not empty, in row order.
 //
 // Pure functions: no folder, no widget. The loader takes a file's bytes and
-// gives the cells plus a note for everything it had to leave out, so that a
-// damaged file never stops the program.
+// gives the cells plus a note for everything that a save of the sheet would
+// not write back, so that a damaged file never stops the program and a file
+// the sheet cannot hold is never cut down unasked.
 
 #include <functional>
 #include <optional>
@@ -33,6 +34,16 @@ inline bool isRadioBank(const QString& name) { return name == kRadioBank; }
 inline int rowsOf(const QString& name) { return isRadioBank(name) ? kRadioRows : kUserRows; }
 inline int columnsOf(const QString& name) { return isRadioBank(name) ? kRadioColumns : kUserColumns; }
 
+// The sheet a bank file is read into and written from.
+struct Layout {
+    int columns = kUserColumns;
+    int rows = kUserRows;
+    // Saving writes only the rows whose frequency (column 2) is not empty, as
+    // a user bank does; the radio bank writes every row.
+    bool packed = true;
+};
+inline Layout layoutOf(const QString& name) { return {columnsOf(name), rowsOf(name), !isRadioBank(name)}; }
+
 // "MEM_" + bank + ".ini".
 QString fileName(const QString& bank);
 
@@ -55,12 +66,13 @@ struct Contents {
     std::vector<std::vector<Cell>> rows;
     QStringList notes;
 };
-// Reads `bytes` for a sheet of `columns` columns and `maxRows` rows: fields 2
-// and 5 become numbers (plain decimal with a point), the others texts; a
-// number field that is no number, and lines past the last row, are left out
-// with a note (empty lines at the end past the last row need none). Lines may
-// end in CR LF, LF or CR.
-Contents readBank(const QByteArray& bytes, int columns, int maxRows);
+// Reads `bytes` into a sheet of that layout: fields 2 and 5 become numbers
+// (plain decimal with a point), the others texts. A note tells of everything
+// the next save would not write back: a number field that is no number, fields
+// past the sheet's columns, lines past its last row (empty lines at the end
+// need none) and, in a packed sheet, lines with text but no frequency. A field
+// of blanks holds nothing worth a note. Lines may end in CR LF, LF or CR.
+Contents readBank(const QByteArray& bytes, const Layout& sheet);
 
 // The file for a sheet: `text(row, col)` gives a cell's text. A comma, CR or
 // LF inside a text is written as a blank, so no line splits wrongly on reading.

@@ -3,7 +3,7 @@
 // sheets back. A file that cannot be read or written costs that file only:
 // the operator is told which and why, and every other bank goes on. A file
 // that could not be read, or was read only in part, is replaced only when the
-// operator says so: what its sheet lacks would be lost.
+// operator says so: what its sheet lacks, or a save would drop, would be lost.
 
 #include "memory_editor/bank_file.h"
 #include "memory_editor/memory.h"
@@ -86,7 +86,7 @@ bool Memory::loadBanks()
         }
         ++counter;
         SheetModel& sheet = *F1Book1->current();
-        const bank::Contents contents = bank::readBank(*bytes, sheet.maxCol(), sheet.maxRow());
+        const bank::Contents contents = bank::readBank(*bytes, bank::layoutOf(file.bank));
         fill(sheet, contents);
         F1Book1->setSheetName(F1Book1->currentSheet(), file.bank);
         fileOwners_.insert(file.fileName, &sheet);
@@ -94,7 +94,7 @@ bool Memory::loadBanks()
         if (contents.notes.isEmpty())
             continue;
         notShown_.insert(file.fileName, {false, listed(contents.notes)});
-        platform_.messages.warning(QStringLiteral("Parts of the bank file %1 were left out of the bank \"%2\":\n%3")
+        platform_.messages.warning(QStringLiteral("The bank \"%2\" cannot keep all that the bank file %1 holds:\n%3")
                                        .arg(file.fileName, file.bank, listed(contents.notes)));
     }
     return radioBankLoaded;
@@ -122,8 +122,8 @@ bool Memory::mayReplace(const QString& key, const QString& bank)
                              "holds now will be lost.")
                   .arg(key, notShown.detail, bank)
             : QStringLiteral("The bank file %1 was read only in part when the memory editor was opened, so the sheet "
-                             "\"%3\" does not show all it holds. Left out:\n%2\n\nReplace %1 with the sheet \"%3\"? "
-                             "What was left out will be lost%4.")
+                             "\"%3\" cannot save all that the file holds. Left out:\n%2\n\nReplace %1 with the sheet "
+                             "\"%3\"? What was left out will be lost%4.")
                   .arg(key, notShown.detail, bank,
                        bank::isRadioBank(bank) ? QString()
                                                : QStringLiteral(", and a row without a frequency is not saved at all"));
@@ -142,33 +142,46 @@ QString Memory::bankFileOf(const QString& bank)
 QString Memory::fileTakenProblem(const SheetModel* sheet, const QString& name)
 {
     const QString file = bankFileOf(name);
-    // Its own file, spelt as the new name writes it, is the sheet's to take back.
-    if (file.isEmpty() || (file == bank::fileName(name) && fileOwners_.value(file).data() == sheet))
+    // Its own file is the sheet's to take back, spelt as the new name writes
+    // it; and so is its own name in another letter case, which writes the
+    // same file where the case does not count and a new one where it does.
+    const bool own = fileOwners_.value(file).data() == sheet;
+    const bool caseOnly = sheet && sheet->name().compare(name, Qt::CaseInsensitive) == 0;
+    if (file.isEmpty() || (own && (file == bank::fileName(name) || caseOnly)))
         return {};
     return QStringLiteral("There is already a bank file %1 in %2: a bank named \"%3\" would replace it at the next "
                           "save. Choose another name.")
         .arg(file, folder_.path(), name);
 }
 
-bool Memory::saveSheet(int sheet, QString* failure)
+Memory::Saved Memory::saveSheet(int sheet, QString* report)
 {
     QPointer<SheetModel> s = F1Book1->sheet(sheet);
-    if (!s)
-        return false;
-    const QString file = bank::fileName(s->name());
+    if (!s) {
+        *report = QStringLiteral("sheet %1: closed before it was saved").arg(sheet);
+        return Saved::Kept;
+    }
+    const QString name = s->name();
+    const QString file = bank::fileName(name);
+    const QString line = QStringLiteral("%1 (bank \"%2\"): ").arg(file, name);
     // The sheet can go while the question is open; a No keeps the file.
     const QString key = notShownKey(file);
-    if (!mayReplace(key, s->name()) || !s)
-        return true;
-    const QByteArray bytes = bank::writeBank(s->name(), [s](int row, int col) { return s->text(row, col); });
+    if (!mayReplace(key, name) || !s) {
+        *report = line + (s ? QStringLiteral("you answered No; the file is kept as it was")
+                            : QStringLiteral("the bank was closed; the file is kept as it was"));
+        return Saved::Kept;
+    }
+    const bool existed = folder_.fileNames().contains(file);
+    const QByteArray bytes = bank::writeBank(name, [s](int row, int col) { return s->text(row, col); });
     QString error;
     if (folder_.replace(file, bytes, &error)) {
         notShown_.remove(key);
         fileOwners_.insert(file, s);
-        return true;
+        return Saved::Written;
     }
-    *failure = QStringLiteral("%1 (bank \"%2\"): %3").arg(file, s->name(), error);
-    return false;
+    *report = line + error +
+              (existed ? QStringLiteral("; the file is as it was before") : QStringLiteral("; the file was not created"));
+    return Saved::Failed;
 }
 
 void Memory::cmSave_Click()
@@ -176,12 +189,11 @@ void Memory::cmSave_Click()
     if (!loaded_)
         return;
     F1Book1->finishEditing();
-    QString failure;
-    if (!saveSheet(F1Book1->currentSheet(), &failure))
+    QString report;
+    if (saveSheet(F1Book1->currentSheet(), &report) == Saved::Failed)
         platform_.messages.critical(
-            QStringLiteral("The bank was not saved:\n%1\n\nThe file in %2 is as it was before; the sheet keeps your "
-                           "changes.")
-                .arg(failure, folder_.path()));
+            QStringLiteral("The bank was not saved:\n%1\n\nThe bank files are in %2; the sheet keeps your changes.")
+                .arg(report, folder_.path()));
 }
 
 void Memory::cmSaveAll_Click()
@@ -189,21 +201,27 @@ void Memory::cmSaveAll_Click()
     if (!loaded_)
         return;
     F1Book1->finishEditing();
-    QStringList failures;
+    QStringList notSaved;
+    bool failed = false;
     const int count = F1Book1->sheetCount();
     for (int n = 1; n <= count; ++n) {
         F1Book1->setCurrentSheet(n);
-        QString failure;
-        if (!saveSheet(n, &failure))
-            failures << failure;
+        QString report;
+        const Saved saved = saveSheet(n, &report);
+        failed = failed || saved == Saved::Failed;
+        if (saved != Saved::Written)
+            notSaved << report;
     }
-    if (!failures.isEmpty())
-        platform_.messages.critical(
-            QStringLiteral("%1 of %2 banks were not saved:\n%3\n\nTheir files in %4 are as they were before; the "
-                           "sheets keep your changes. The other banks were saved.")
-                .arg(failures.size())
-                .arg(count)
-                .arg(listed(failures), folder_.path()));
+    // Files kept after a No need no message of their own: the operator chose that.
+    if (!failed)
+        return;
+    const QString others = notSaved.size() < count ? QStringLiteral(" The other banks were saved.") : QString();
+    platform_.messages.critical(
+        QStringLiteral("%1 of %2 banks were not saved:\n%3\n\nThe bank files are in %4; the sheets keep your "
+                       "changes.%5")
+            .arg(notSaved.size())
+            .arg(count)
+            .arg(listed(notSaved), folder_.path(), others));
 }
 
 } // namespace quelm

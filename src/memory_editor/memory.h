@@ -151,9 +151,13 @@ private:
     void layOut(const QStringList& headings, const std::vector<int>& numberColumns,
                 const std::vector<std::pair<int, int>>& unlocked, int rows);  // memory_window.cpp
     bool loadBanks();                          // bank_files.cpp
-    // False with the failure when the file could not be written (a replace the
-    // operator declined is no failure).
-    bool saveSheet(int sheet, QString* failure);  // bank_files.cpp
+    // What became of a sheet's bank file on a save: written; kept as it was,
+    // since the operator answered No (or the sheet went meanwhile); or not
+    // written because writing failed.
+    enum class Saved { Written, Kept, Failed };
+    // `report` names the file and bank, and says why and what became of the
+    // file, unless it was written.
+    Saved saveSheet(int sheet, QString* report);  // bank_files.cpp
     // The file among those no sheet shows whole that writing `file` would
     // replace, or the empty text.
     QString notShownKey(const QString& file);  // bank_files.cpp
@@ -164,7 +168,8 @@ private:
     // any letter case), or the empty text.
     QString bankFileOf(const QString& bank);   // bank_files.cpp
     // Why a sheet may not be named `name`: a bank file of that name is in the
-    // folder and is not the one this sheet was loaded from or saved to.
+    // folder and is not the one this sheet was loaded from or saved to (in
+    // any letter case when only the case of the sheet's name changes).
     QString fileTakenProblem(const SheetModel* sheet, const QString& name);  // bank_files.cpp
     void writeChoice(const QString& caption, bool duplex);  // sheet_editing.cpp
     void insertRows(int first, int last);      // sheet_editing.cpp
@@ -185,8 +190,8 @@ private:
     bool loading_ = false;
     bool transferring_ = false;
     // The bank files that no sheet shows whole: one the load could not read at
-    // all, or one it read only in part. A save would lose what the sheet
-    // lacks, so none is replaced unasked.
+    // all, or one it read only in part (including lines the sheet shows but a
+    // save would drop). A save would lose that, so none is replaced unasked.
     struct NotShown {
         bool unread = false;
         QString detail;  // why it could not be read, or what the load left out

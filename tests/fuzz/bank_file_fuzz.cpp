@@ -7,6 +7,8 @@
 //    frames with no frame mark inside;
 //  - "Save all" writes each bank to its own file, which reads back as the
 //    sheet was with nothing left out, and writes again byte for byte;
+//  - a file the load read whole loses nothing by "Save all": judged from the
+//    bytes before and after, not from the reader's notes;
 //  - a file the load read only in part is replaced only after a Yes to a
 //    question that names it: answered No, it stays byte for byte.
 //
@@ -20,15 +22,20 @@
 // The rest of the input is the main file.
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
+#include <optional>
 #include <set>
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include "front_panel/quelm.h"
 #include "memory_editor/bank_file.h"
 #include "memory_editor/memory.h"
+#include "platform/conversions.h"
 #include "window_rig.h"
 
 using namespace quelm;
@@ -149,13 +156,18 @@ int sheetNamed(Memory& m, const QString& name)
     return 0;
 }
 
-// Each bank a sheet of its own named as its file, the cells as the reader gives them.
-void checkLoaded(Memory& m, const std::map<QString, QByteArray>& files)
+bank::Listing listingOf(const std::map<QString, QByteArray>& files)
 {
     QStringList names;
     for (const auto& [name, bytes] : files)
         names << name;
-    const bank::Listing listing = bank::listBankFiles(names);
+    return bank::listBankFiles(names);
+}
+
+// Each bank a sheet of its own named as its file, the cells as the reader gives them.
+void checkLoaded(Memory& m, const std::map<QString, QByteArray>& files)
+{
+    const bank::Listing listing = listingOf(files);
     std::set<QString> expected{bank::kRadioBank};
     if (listing.files.empty())
         expected.insert(QStringLiteral("bank 1"));
@@ -171,7 +183,7 @@ void checkLoaded(Memory& m, const std::map<QString, QByteArray>& files)
         const SheetModel& s = *m.F1Book1->sheet(sheetNamed(m, file.bank));
         fuzzing::check(s.maxRow() == bank::rowsOf(file.bank) && s.maxCol() == bank::columnsOf(file.bank),
                        "a sheet with the wrong layout:", file.bank);
-        const bank::Contents read = bank::readBank(files.at(file.fileName), s.maxCol(), s.maxRow());
+        const bank::Contents read = bank::readBank(files.at(file.fileName), bank::layoutOf(file.bank));
         for (std::size_t r = 0; r < read.rows.size(); ++r)
             for (std::size_t c = 0; c < read.rows[r].size(); ++c)
                 if (s.value(int(r) + 1, int(c) + 1) != read.rows[r][c])
@@ -219,13 +231,9 @@ void sendAndTune(Memory& m, bool tune)
 // The bank files the load reads only in part, with their banks.
 std::map<QString, QString> readInPart(const std::map<QString, QByteArray>& files)
 {
-    QStringList names;
-    for (const auto& [name, bytes] : files)
-        names << name;
     std::map<QString, QString> out;
-    for (const auto& file : bank::listBankFiles(names).files)
-        if (!bank::readBank(files.at(file.fileName), bank::columnsOf(file.bank), bank::rowsOf(file.bank))
-                 .notes.isEmpty())
+    for (const auto& file : listingOf(files).files)
+        if (!bank::readBank(files.at(file.fileName), bank::layoutOf(file.bank)).notes.isEmpty())
             out[file.fileName] = file.bank;
     return out;
 }
@@ -263,6 +271,62 @@ void checkAsked(const std::map<QString, QString>& inPart, const std::set<QString
     }
 }
 
+// A number field as its cell shows it, however the file spells it; a field
+// of blanks shows nothing.
+QString shownNumber(const QString& field)
+{
+    if (field.trimmed().isEmpty())
+        return {};
+    std::optional<double> n = conv::plainNumber(field);
+    if (!n) {
+        // The exponent form of a number from 1E+15 up; one past the largest reads as the largest.
+        bool ok = false;
+        const double e = field.toDouble(&ok);
+        if (ok || std::isinf(e))
+            n = std::isinf(e) ? std::copysign(std::numeric_limits<double>::max(), e) : e;
+    }
+    return n ? cellText(*n).trimmed() : QStringLiteral("no number: ") + field;
+}
+
+// What a line holds that a save must keep: the texts as they are, the numbers
+// of fields 2 and 5 as their cells show them, a field of blanks as nothing,
+// and no empty fields at the end.
+QStringList held(const QString& line)
+{
+    QStringList fields = line.split(QLatin1Char(','));
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        fields[i] = i == 1 || i == 4 ? shownNumber(fields[i]) : fields[i].trimmed().isEmpty() ? QString() : fields[i];
+    while (!fields.isEmpty() && fields.back().isEmpty())
+        fields.removeLast();
+    return fields;
+}
+
+// What a file holds, line by line: for a packed bank the lines that hold
+// anything, in order; for the radio bank every line in its place.
+std::vector<QStringList> heldLines(const QByteArray& bytes, bool packed)
+{
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    std::vector<QStringList> out;
+    for (const QString& line : QString::fromLatin1(bytes).split(lineEnd))
+        if (QStringList fields = held(line); !packed || !fields.isEmpty())
+            out.push_back(std::move(fields));
+    while (!out.empty() && out.back().isEmpty())
+        out.pop_back();
+    return out;
+}
+
+// A file the load read whole (no notes) has lost nothing by "Save all".
+void checkNothingLost(const std::map<QString, QByteArray>& onDisk, const std::map<QString, QString>& inPart)
+{
+    for (const auto& file : listingOf(onDisk).files) {
+        if (inPart.count(file.fileName))
+            continue;
+        const bool packed = bank::layoutOf(file.bank).packed;
+        fuzzing::check(heldLines(fileBytes(file.fileName), packed) == heldLines(onDisk.at(file.fileName), packed),
+                       "a file read whole lost what it held by saving:", file.fileName);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -274,7 +338,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The reader alone, for both layouts.
     const QByteArray& main = files.at(mainFile(flags));
     for (const QString& layout : {bank::kRadioBank, QStringLiteral("fuzz")}) {
-        const bank::Contents c = bank::readBank(main, bank::columnsOf(layout), bank::rowsOf(layout));
+        const bank::Contents c = bank::readBank(main, bank::layoutOf(layout));
         fuzzing::check(c.rows.size() <= std::size_t(bank::rowsOf(layout)), "more rows than the sheet has");
         for (const auto& row : c.rows) {
             fuzzing::check(row.size() == std::size_t(bank::columnsOf(layout)), "a row of the wrong width");
@@ -323,6 +387,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::map<QString, QString> inPart = readInPart(onDisk);
     const std::set<QString> asked = askedFor(inPart);
     checkAsked(inPart, asked, yes, onDisk, m);
+    checkNothingLost(onDisk, inPart);
     for (int n = 1; n <= m.F1Book1->sheetCount(); ++n) {
         const SheetModel* s = m.F1Book1->sheet(n);
         const QString name = bank::fileName(s->name());
@@ -331,7 +396,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QByteArray saved = fileBytes(name);
         fuzzing::check(saved == bank::writeBank(s->name(), [s](int r, int c) { return s->text(r, c); }),
                        "a bank file that is not its sheet:", name);
-        const bank::Contents back = bank::readBank(saved, s->maxCol(), s->maxRow());
+        const bank::Contents back = bank::readBank(saved, bank::layoutOf(s->name()));
         fuzzing::check(back.notes.isEmpty(), "a saved bank reads back with notes:", back.notes.join(QLatin1Char('|')));
         const std::vector<QStringList> rows = textsOf(back, s->maxRow(), s->maxCol());
         fuzzing::check(rows == kept(s->name(), before.at(s->name())), "a bank that saving changed:", name);

@@ -162,6 +162,29 @@ TEST_F(MemoryFixture, SaveAllNamesEachBankThatFailedAndSavesTheOthers)
     EXPECT_EQ(sheetNamed("a").text(1, 1), QStringLiteral("new a"));
 }
 
+TEST_F(MemoryFixture, ANewBankThatCannotBeWrittenIsToldAsNotCreated)
+{
+    put("MEM_a.ini", "old,1,USB\r\n");
+    load();
+    ASSERT_EQ(sheetNames(), QStringList({"a", "Quelm"}));
+    folder.readOnly = true;
+
+    showSheet("Quelm");
+    memory->cmSave_Click();
+    memory->cmSaveAll_Click();
+    ASSERT_EQ(fake.messages.criticals.size(), 2);
+    const QString saveBank = fake.messages.criticals[0];
+    EXPECT_TRUE(saveBank.contains("MEM_Quelm.ini (bank \"Quelm\"): Permission denied; the file was not created"))
+        << saveBank.toStdString();
+    EXPECT_FALSE(saveBank.contains("as it was before")) << saveBank.toStdString();
+    const QString saveAll = fake.messages.criticals[1];
+    EXPECT_TRUE(saveAll.contains("MEM_Quelm.ini (bank \"Quelm\"): Permission denied; the file was not created"))
+        << saveAll.toStdString();
+    EXPECT_TRUE(saveAll.contains("MEM_a.ini (bank \"a\"): Permission denied; the file is as it was before"))
+        << saveAll.toStdString();
+    EXPECT_FALSE(folder.files.count("MEM_Quelm.ini"));
+}
+
 TEST_F(MemoryFixture, NoTwoSheetsWriteTheSameFile)
 {
     load();
@@ -200,6 +223,17 @@ QByteArray longUserFile()
     return all;
 }
 
+// MEM_Quelm.ini copied byte for byte as a backup: nine fields a line, 99 lines.
+QByteArray radioCopy()
+{
+    QByteArray all = "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n"
+                     "Calling 2m,145500,FM,,,,,,No\r\n"
+                     "Split 20m,14195,USB,,14225,USB,,,Yes\r\n";
+    for (int i = 3; i < 99; ++i)
+        all += ",,,,,,,,\r\n";
+    return all;
+}
+
 struct NotShownFile {
     const char* what;
     const char* file;
@@ -228,6 +262,11 @@ TEST_F(MemoryFixture, ABankFileNoSheetShowsWholeIsReplacedOnlyAfterAYes)
          "10 line(s) after line 150 left out", firstLines(longUserFile(), 150)},
         {"a frequency that is no number", "MEM_Odd.ini", "Odd", "Beacon,28200,CW\r\nNet,14.2O0,USB\r\nRpt,145600,FM\r\n",
          false, "line 2: field 2 \"14.2O0\" is not a number", "Beacon,28200,CW\r\nRpt,145600,FM\r\n"},
+        {"fields past the sheet's columns", "MEM_Backup.ini", "Backup", radioCopy(), false,
+         "fields after field 3 left out on 3 line(s) (first: line 1): the sheet has 3 columns",
+         "RPT R6,145750,FM\r\nCalling 2m,145500,FM\r\nSplit 20m,14195,USB\r\n"},
+        {"text without a frequency", "MEM_Nets.ini", "Nets", "Beacon,28200,CW\r\nNet Sun 0900 UTC see 3.760,,LSB\r\n",
+         false, "1 line(s) with text but no frequency (first: line 2)", "Beacon,28200,CW\r\n"},
     };
     for (const NotShownFile& file : files) {
         for (const bool saveAll : {false, true}) {
@@ -270,6 +309,49 @@ TEST_F(MemoryFixture, ABankFileNoSheetShowsWholeIsReplacedOnlyAfterAYes)
                 EXPECT_EQ(fake.messages.questions.size(), yes ? 1 : 2) << what;
             }
         }
+    }
+}
+
+TEST_F(MemoryFixture, SaveAllCountsAFileKeptAfterANoAsNotSaved)
+{
+    const QByteArray radioPastTheLastRow = keptRadioFile() + "RPT R7,145775,FM,,,,88.5,DUP-,Yes\r\n";
+    const struct {
+        const char* what;
+        std::map<QString, QByteArray> files;
+        const char* failing;
+        const char* summary;
+        QStringList listed;
+        bool othersSaved;
+    } cases[] = {
+        {"one kept, one failed, two saved",
+         {{"MEM_Big.ini", longUserFile()}, {"MEM_a.ini", "old a,1,USB\r\n"}, {"MEM_b.ini", "old b,2,USB\r\n"}},
+         "MEM_a.ini", "2 of 4 banks were not saved:\n",
+         {"MEM_Big.ini (bank \"Big\"): you answered No; the file is kept as it was",
+          "MEM_a.ini (bank \"a\"): No space left on device; the file is as it was before"},
+         true},
+        {"the only bank failed", {{"MEM_Quelm.ini", keptRadioFile()}}, "MEM_Quelm.ini",
+         "1 of 1 banks were not saved:\n", {"MEM_Quelm.ini (bank \"Quelm\"): No space left on device"}, false},
+        {"one kept and the other failed",
+         {{"MEM_Quelm.ini", radioPastTheLastRow}, {"MEM_a.ini", "old a,1,USB\r\n"}}, "MEM_a.ini",
+         "2 of 2 banks were not saved:\n",
+         {"MEM_Quelm.ini (bank \"Quelm\"): you answered No", "MEM_a.ini (bank \"a\"): No space"}, false},
+    };
+    for (const auto& c : cases) {
+        memory.reset();
+        folder.files = c.files;
+        folder.failBeforeRename = {c.failing};
+        fake.messages.criticals.clear();
+        load();
+        fake.messages.answer = false;
+        memory->cmSaveAll_Click();
+        ASSERT_EQ(fake.messages.criticals.size(), 1) << c.what;
+        const QString summary = fake.messages.criticals[0];
+        EXPECT_TRUE(summary.startsWith(c.summary)) << c.what << "\n" << summary.toStdString();
+        for (const QString& line : c.listed)
+            EXPECT_TRUE(summary.contains(line)) << c.what << ": " << line.toStdString() << "\n" << summary.toStdString();
+        EXPECT_EQ(summary.contains("The other banks were saved."), c.othersSaved) << c.what;
+        for (const auto& [name, bytes] : c.files)
+            EXPECT_EQ(folder.files[name], bytes) << c.what << ": " << name.toStdString();
     }
 }
 
@@ -355,6 +437,43 @@ TEST_F(MemoryFixture, ABankMayTakeBackTheNameOfTheFileItCameFromOrWrote)
     EXPECT_TRUE(memory->renameBank(x, QStringLiteral("x2"), &why)) << why.toStdString();
     // Another spelling would write a second file beside it.
     EXPECT_FALSE(memory->renameBank(x, QStringLiteral("X"), &why));
+}
+
+TEST_F(MemoryFixture, ABankMayChangeTheLetterCaseOfItsOwnNameButTakesNoOtherFile)
+{
+    put("MEM_part.ini", "kept,14074,USB\r\n");
+    put("MEM_X.ini", "X,14074,USB\r\n");
+    put("MEM_x.ini", "x,7050,LSB\r\n");
+    put("MEM_q.ini", "q,3760,LSB\r\n");
+    put("MEM_Q.ini", "kept,3500,CW\r\n");
+    folder.unreadable.insert("MEM_Q.ini");
+    load();
+    folder.unreadable.clear();
+    ASSERT_TRUE(memory->renameBank(sheetNumber("x"), QStringLiteral("tmp")));
+
+    const struct {
+        const char* from;
+        const char* to;
+        const char* taken;  // the file that refuses the name, if any
+    } cases[] = {
+        {"part", "Part", nullptr},
+        {"Part", "PART", nullptr},
+        {"X", "x", "MEM_x.ini"},  // the file of the sheet now named "tmp"
+        {"q", "Q", "MEM_Q.ini"},  // a file no sheet shows
+    };
+    for (const auto& c : cases) {
+        QString why;
+        EXPECT_EQ(memory->renameBank(sheetNumber(c.from), QString::fromLatin1(c.to), &why), !c.taken)
+            << c.to << ": " << why.toStdString();
+        if (c.taken) {
+            EXPECT_TRUE(why.contains(QString::fromLatin1(c.taken))) << c.to << ": " << why.toStdString();
+        }
+    }
+    showSheet("PART");
+    memory->cmSave_Click();
+    EXPECT_EQ(folder.files["MEM_PART.ini"], QByteArray("kept,14074,USB\r\n"));
+    EXPECT_EQ(folder.files["MEM_Q.ini"], QByteArray("kept,3500,CW\r\n"));
+    EXPECT_TRUE(fake.messages.criticals.isEmpty());
 }
 
 TEST_F(MemoryFixture, TheRealQuestionAnswersNoToEnter)

@@ -102,13 +102,18 @@ struct MemoryFixture : ::testing::Test {
 
     quelm::SheetBook& book() { return *memory->F1Book1; }
     quelm::SheetModel& sheet() { return *memory->F1Book1->current(); }
-    quelm::SheetModel& sheetNamed(const QString& name)
+    int sheetNumber(const QString& name)
     {
         for (int n = 1; n <= book().sheetCount(); ++n)
             if (book().sheetName(n) == name)
-                return *book().sheet(n);
+                return n;
         ADD_FAILURE() << "no sheet " << name.toStdString();
-        return *book().sheet(1);
+        return 0;
+    }
+    quelm::SheetModel& sheetNamed(const QString& name)
+    {
+        const int n = sheetNumber(name);
+        return *book().sheet(n > 0 ? n : 1);
     }
     void showSheet(const QString& name)
     {

@@ -74,11 +74,15 @@ TEST(BankFiles, ListingTakesBankFileNamesInNameOrder)
     EXPECT_EQ(l.skipped[4], "mem_x.ini: not a bank file name: its letter case differs from MEM_<bank>.ini");
 }
 
+const bank::Layout kUser = bank::layoutOf("bank 1");
+const bank::Layout kRadio = bank::layoutOf("Quelm");
+// A user bank of two rows.
+const bank::Layout kShort{3, 2, true};
+
 struct ReadCase {
     const char* what;
     QByteArray bytes;
-    int columns;
-    int maxRows;
+    bank::Layout layout;
     std::vector<Row> rows;
     int notes;
 };
@@ -86,36 +90,36 @@ struct ReadCase {
 TEST(BankFiles, ReadingLinesIntoCells)
 {
     const std::vector<ReadCase> cases = {
-        {"user row", "Beacon,28200,CW\r\n", 3, 150, {{t("Beacon"), n(28200), t("CW")}}, 0},
-        {"empty file", "", 3, 150, {}, 0},
-        {"empty lines take rows", "\r\nA,1,USB\r\n\r\n", 3, 150, {{e, e, e}, {t("A"), n(1), t("USB")}, {e, e, e}}, 0},
-        {"short line", "A\r\n", 3, 150, {{t("A"), e, e}}, 0},
-        {"long line", "A,1,USB,x,y\r\n", 3, 150, {{t("A"), n(1), t("USB")}}, 0},
-        {"fraction and blanks", "x, 7050.5 ,CW\r\n", 3, 150, {{t("x"), n(7050.5), t("CW")}}, 0},
-        {"field 2 no number", "A,abc,USB\r\n", 3, 150, {{t("A"), e, t("USB")}}, 1},
-        {"grouped number is no number", "A,7.050.5,USB\r\n", 3, 150, {{t("A"), e, t("USB")}}, 1},
-        {"a comma splits a field", "A,145,750\r\n", 3, 150, {{t("A"), n(145), t("750")}}, 0},
-        {"blanks stay in texts", " A ,1, USB\r\n", 3, 150, {{t(" A "), n(1), t(" USB")}}, 0},
-        {"LF and CR endings", "A,1,USB\nB,2,LSB\rC,3,CW", 3, 150,
+        {"user row", "Beacon,28200,CW\r\n", kUser, {{t("Beacon"), n(28200), t("CW")}}, 0},
+        {"empty file", "", kUser, {}, 0},
+        {"empty lines take rows", "\r\nA,1,USB\r\n\r\n", kUser, {{e, e, e}, {t("A"), n(1), t("USB")}, {e, e, e}}, 0},
+        {"short line", "A,1\r\n", kUser, {{t("A"), n(1), e}}, 0},
+        {"long line", "A,1,USB,x,y\r\n", kUser, {{t("A"), n(1), t("USB")}}, 1},
+        {"fraction and blanks", "x, 7050.5 ,CW\r\n", kUser, {{t("x"), n(7050.5), t("CW")}}, 0},
+        {"field 2 no number", "A,abc,USB\r\n", kUser, {{t("A"), e, t("USB")}}, 1},
+        {"grouped number is no number", "A,7.050.5,USB\r\n", kUser, {{t("A"), e, t("USB")}}, 1},
+        {"a comma splits a field", "A,145,750\r\n", kUser, {{t("A"), n(145), t("750")}}, 0},
+        {"blanks stay in texts", " A ,1, USB\r\n", kUser, {{t(" A "), n(1), t(" USB")}}, 0},
+        {"LF and CR endings", "A,1,USB\nB,2,LSB\rC,3,CW", kUser,
          {{t("A"), n(1), t("USB")}, {t("B"), n(2), t("LSB")}, {t("C"), n(3), t("CW")}}, 0},
-        {"Latin-1", "Caf\xe9,1,\r\n", 3, 150, {{QString::fromUtf8("Café"), n(1), e}}, 0},
-        {"radio row", "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n", 9, 99,
+        {"Latin-1", "Caf\xe9,1,\r\n", kUser, {{QString::fromUtf8("Café"), n(1), e}}, 0},
+        {"radio row", "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n", kRadio,
          {{t("RPT R6"), n(145750), t("FM"), e, e, e, t("88.5"), t("DUP-"), t("Yes")}}, 0},
-        {"radio TX no number", "x,145750,FM,none,abc,,,,No\r\n", 9, 99,
+        {"radio TX no number", "x,145750,FM,none,abc,,,,No\r\n", kRadio,
          {{t("x"), n(145750), t("FM"), t("none"), e, e, e, e, t("No")}}, 1},
-        {"lines past the last row", "a,1,\r\nb,2,\r\nc,3,\r\nd,4,\r\n", 3, 2,
+        {"lines past the last row", "a,1,\r\nb,2,\r\nc,3,\r\nd,4,\r\n", kShort,
          {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
         // Editors end a file with an empty line: past the last row it holds nothing.
-        {"final empty line past the last row", "a,1,\r\nb,2,\r\n\r\n", 3, 2, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
-        {"final LF after CR LF past the last row", "a,1,\r\nb,2,\r\n\n", 3, 2, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
-        {"empty lines past the last row", "a,1,\r\nb,2,\r\n\r\n\r\n\r\n", 3, 2, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
-        {"a line past the last row before the empty one", "a,1,\r\nb,2,\r\n\r\nc,3,\r\n\r\n", 3, 2,
+        {"final empty line past the last row", "a,1,\r\nb,2,\r\n\r\n", kShort, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
+        {"final LF after CR LF past the last row", "a,1,\r\nb,2,\r\n\n", kShort, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
+        {"empty lines past the last row", "a,1,\r\nb,2,\r\n\r\n\r\n\r\n", kShort, {{t("a"), n(1), e}, {t("b"), n(2), e}}, 0},
+        {"a line past the last row before the empty one", "a,1,\r\nb,2,\r\n\r\nc,3,\r\n\r\n", kShort,
          {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
-        {"a blank past the last row is no empty line", "a,1,\r\nb,2,\r\n \r\n", 3, 2,
+        {"a blank past the last row is no empty line", "a,1,\r\nb,2,\r\n \r\n", kShort,
          {{t("a"), n(1), e}, {t("b"), n(2), e}}, 1},
     };
     for (const ReadCase& c : cases) {
-        const bank::Contents got = bank::readBank(c.bytes, c.columns, c.maxRows);
+        const bank::Contents got = bank::readBank(c.bytes, c.layout);
         EXPECT_EQ(shown(got.rows), shown(c.rows)) << c.what;
         EXPECT_EQ(got.notes.size(), c.notes) << c.what << ": " << got.notes.join(" / ").toStdString();
     }
@@ -123,12 +127,41 @@ TEST(BankFiles, ReadingLinesIntoCells)
 
 TEST(BankFiles, NotesSayWhatWasLeftOut)
 {
-    const bank::Contents got = bank::readBank("A,abc,USB\r\nB,2,\r\nC,3,\r\n", 3, 2);
+    const bank::Contents got = bank::readBank("A,abc,USB\r\nB,2,\r\nC,3,\r\n", kShort);
     EXPECT_EQ(got.notes, QStringList({"line 1: field 2 \"abc\" is not a number; the cell stays empty",
                                       "1 line(s) after line 2 left out: the sheet has 2 rows"}));
     // Empty lines after the last line left out are not counted with it.
-    EXPECT_EQ(bank::readBank("a,1,\r\n\r\nc,3,\r\n\r\n\r\n", 3, 1).notes,
+    EXPECT_EQ(bank::readBank("a,1,\r\n\r\nc,3,\r\n\r\n\r\n", bank::Layout{3, 1, true}).notes,
               QStringList({"2 line(s) after line 1 left out: the sheet has 1 rows"}));
+}
+
+TEST(BankFiles, NotesCountTheLinesASaveWouldNotWriteBack)
+{
+    const QString pastThree = "fields after field 3 left out on %1 line(s) (first: line %2): the sheet has 3 columns";
+    const QString noFrequency = "%1 line(s) with text but no frequency (first: line %2): the sheet shows them, but "
+                                "saving keeps only rows with a frequency";
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        bank::Layout layout;
+        QStringList notes;
+    } cases[] = {
+        {"a copy of the radio bank as a user bank",
+         "RPT R6,145750,FM,,,,88.5,DUP-,Yes\r\n,,,,,,,,\r\nCH 2,7050,LSB,,,,,,\r\nSplit,14195,USB,,14225,USB,,,\r\n", kUser,
+         {pastThree.arg(2).arg(1)}},
+        {"text without a frequency", "Beacon,28200,CW\r\nNet Sun 0900 UTC see 3.760,,LSB\r\n,,USB\r\n", kUser,
+         {noFrequency.arg(2).arg(2)}},
+        {"lines that hold nothing", ",,\r\n,,,,,,,,\r\n\r\n", kUser, {}},
+        {"fields of blanks", "a,1,USB, ,  \r\n  ,,  \r\n", kUser, {}},
+        {"the radio bank writes a channel without RX", "Net,,USB,,,,,,Yes\r\n,,,,,,,,\r\n", kRadio, {}},
+        {"past the radio bank's nine fields", "a,1,FM,,,,,,,,extra\r\n", kRadio,
+         {"fields after field 9 left out on 1 line(s) (first: line 1): the sheet has 9 columns"}},
+        // Lines past the last row are counted once, as lines.
+        {"both on one line, and lines past the last row", "x,,USB,extra\r\na,1,\r\nc,,USB,extra\r\n", kShort,
+         {pastThree.arg(1).arg(1), noFrequency.arg(1).arg(1), "1 line(s) after line 2 left out: the sheet has 2 rows"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(bank::readBank(c.bytes, c.layout).notes, c.notes) << c.what;
 }
 
 namespace {
@@ -176,7 +209,7 @@ TEST(BankFiles, AUserBankComesBackPacked)
 {
     const Sheet sheet{{{1, 1}, "one"}, {{1, 2}, "14074"},      {{1, 3}, "USB"}, {{2, 1}, "dropped"},
                       {{3, 1}, "three"}, {{3, 2}, "7050.5"}};
-    const bank::Contents back = bank::readBank(bank::writeBank("b", cellsOf(sheet)), 3, 150);
+    const bank::Contents back = bank::readBank(bank::writeBank("b", cellsOf(sheet)), kUser);
     EXPECT_EQ(shown(back.rows), shown(std::vector<Row>{{t("one"), n(14074), t("USB")}, {t("three"), n(7050.5), e}}));
     EXPECT_TRUE(back.notes.isEmpty());
 }
@@ -186,7 +219,7 @@ TEST(BankFiles, ANumberTooBigForPlainDigitsComesBackFromItsOwnFile)
     // From 1E+15 up a number cell's text is its exponent form; the file the
     // program writes must read back with the number in it, not an empty cell.
     const QByteArray damaged("far,99999999999999999999,USB\r\nnear,-1234567890123456789,CW\r\n");
-    const bank::Contents first = bank::readBank(damaged, 3, 150);
+    const bank::Contents first = bank::readBank(damaged, kUser);
     ASSERT_TRUE(first.notes.isEmpty());
     const auto textOf = [&first](int r, int c) {
         const bool inSheet = r <= int(first.rows.size()) && c <= 3;
@@ -195,12 +228,12 @@ TEST(BankFiles, ANumberTooBigForPlainDigitsComesBackFromItsOwnFile)
     const QByteArray written = bank::writeBank("b", textOf);
     ASSERT_EQ(written, QByteArray("far,1E+20,USB\r\nnear,-1.23456789012346E+18,CW\r\n"));
 
-    const bank::Contents back = bank::readBank(written, 3, 150);
+    const bank::Contents back = bank::readBank(written, kUser);
     EXPECT_TRUE(back.notes.isEmpty()) << back.notes.join(" / ").toStdString();
     EXPECT_EQ(shown(back.rows), shown(std::vector<Row>{{t("far"), n(1e20), t("USB")},
                                                         {t("near"), n(-1.23456789012346e18), t("CW")}}));
     // Only the writer's own form: other exponent texts stay what they were.
-    EXPECT_EQ(bank::readBank("x,1e5,\r\ny,1E5,\r\nz,E+20,\r\nw,inf,\r\n", 3, 150).notes.size(), 4);
+    EXPECT_EQ(bank::readBank("x,1e5,\r\ny,1E5,\r\nz,E+20,\r\nw,inf,\r\n", kUser).notes.size(), 4);
 }
 
 // ---- Replacing a file on disk
