@@ -4,7 +4,6 @@
 // step's send blocks the window thread as it does for an operator. A click
 // tunes one step; a key held down goes on tuning.
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 

@@ -14,10 +14,8 @@
 #include <unistd.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
